@@ -1,0 +1,50 @@
+# The entry points. Each installs what is missing (as root), configures and
+# builds what it needs.
+#
+#   make test    build everything and run every test
+#   make bench   codec throughput against zlib -9 and xz -6
+#   make fuzz    fuzz the decoder for FUZZ_SECONDS (default 300)
+#   make clean
+
+BUILD := build
+HOST := $(BUILD)/host
+SANITIZED := $(BUILD)/sanitized
+FUZZ_SECONDS ?= 300
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps sanitized host test bench fuzz clean
+
+all: host
+
+deps:
+	@bash scripts/install-deps.sh
+
+# The sanitized build needs clang; without it the sanitized tests and the
+# fuzzer are skipped, and the host build does not ask for them.
+sanitized: deps
+	@if command -v clang++ >/dev/null; then \
+	    cmake -S . -B $(SANITIZED) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DLZARI_SANITIZED=ON \
+	        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && \
+	    cmake --build $(SANITIZED) -j $(JOBS); \
+	else \
+	    echo "clang++ not found: no sanitized tests and no fuzzing"; \
+	fi
+
+host: deps sanitized
+	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_decoder),$(abspath $(SANITIZED)),) >/dev/null
+	cmake --build $(HOST) -j $(JOBS)
+
+test: host
+	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
+
+bench: host
+	$(HOST)/bench/codec_bench
+
+fuzz: sanitized
+	mkdir -p $(BUILD)/fuzz-corpus
+	$(SANITIZED)/tests/fuzz/fuzz_decoder -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
+	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-corpus tests/fuzz/seeds
+
+clean:
+	rm -rf $(BUILD)

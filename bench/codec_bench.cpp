@@ -1,0 +1,138 @@
+// Encode and decode throughput of the codec against zlib -9 and xz -6 on
+// the same corpus in the same run. Prints Google Benchmark's table, then,
+// for each corpus file, the codec's speed as a ratio of each peer's and the
+// packed sizes. MB/s count the unpacked bytes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "corpus.h"
+#include "lzari.h"
+#include "peers.h"
+
+namespace {
+
+std::vector<uint8_t> lzariCompress(const std::vector<uint8_t>& input)
+{
+    BufferResult result = lzariEncode(input.data(), uint32_t(input.size()));
+    std::vector<uint8_t> packed(result.data, result.data + result.size);
+    free(result.data);
+    return packed;
+}
+
+std::vector<uint8_t> lzariDecompress(const std::vector<uint8_t>& packed, size_t)
+{
+    BufferResult result = lzariDecode(packed.data(), uint32_t(packed.size()));
+    std::vector<uint8_t> output(result.data, result.data + result.size);
+    free(result.data);
+    return output;
+}
+
+struct Codec {
+    const char* name;
+    std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)> compress;
+    std::function<std::vector<uint8_t>(const std::vector<uint8_t>&, size_t)> decompress;
+};
+
+const Codec codecs[] = {
+    {"lzari", lzariCompress, lzariDecompress},
+    {"zlib-9", zlibCompress, zlibDecompress},
+    {"xz-6", lzmaCompress, lzmaDecompress},
+};
+
+// MB/s of each benchmark, by its name, as the runs report them.
+std::map<std::string, double> megabytesPerSecond;
+
+class CollectingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            auto rate = run.counters.find("bytes_per_second");
+            if (rate != run.counters.end()) megabytesPerSecond[run.run_name.function_name] = rate->second / 1e6;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+std::string benchmarkName(const char* direction, const Codec& codec, const CorpusFile& file)
+{
+    return std::string(direction) + "/" + codec.name + "/" + file.name;
+}
+
+void registerBenchmarks(const std::vector<CorpusFile>& corpus, std::map<std::string, size_t>* packedSizes)
+{
+    for (const CorpusFile& file : corpus) {
+        for (const Codec& codec : codecs) {
+            std::vector<uint8_t> packed = codec.compress(file.bytes);
+            if (codec.decompress(packed, file.bytes.size()) != file.bytes)
+                throw std::runtime_error(std::string(codec.name) + " does not round-trip " + file.name);
+            (*packedSizes)[std::string(codec.name) + "/" + file.name] = packed.size();
+
+            const std::vector<uint8_t>* input = &file.bytes;
+            benchmark::RegisterBenchmark(benchmarkName("encode", codec, file).c_str(),
+                                         [input, &codec](benchmark::State& state) {
+                                             for (auto _ : state) benchmark::DoNotOptimize(codec.compress(*input));
+                                             state.SetBytesProcessed(int64_t(state.iterations() * input->size()));
+                                         })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5);
+            benchmark::RegisterBenchmark(benchmarkName("decode", codec, file).c_str(),
+                                         [packed, input, &codec](benchmark::State& state) {
+                                             for (auto _ : state)
+                                                 benchmark::DoNotOptimize(codec.decompress(packed, input->size()));
+                                             state.SetBytesProcessed(int64_t(state.iterations() * input->size()));
+                                         })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.5);
+        }
+    }
+}
+
+double rate(const char* direction, const Codec& codec, const CorpusFile& file)
+{
+    return megabytesPerSecond[benchmarkName(direction, codec, file)];
+}
+
+void printSummary(const std::vector<CorpusFile>& corpus, const std::map<std::string, size_t>& packedSizes)
+{
+    const Codec& lzari = codecs[0];
+    std::printf("\n%-11s %9s | %8s %8s %8s %7s %7s | %8s %8s %8s %7s %7s | %9s %9s %9s\n", "corpus", "bytes",
+                "enc MB/s", "zlib-9", "xz-6", "/zlib", "/xz", "dec MB/s", "zlib-9", "xz-6", "/zlib", "/xz", "lzari",
+                "zlib-9", "xz-6");
+    for (const CorpusFile& file : corpus) {
+        double encode[3], decode[3];
+        for (int i = 0; i < 3; i++) {
+            encode[i] = rate("encode", codecs[i], file);
+            decode[i] = rate("decode", codecs[i], file);
+        }
+        if (encode[0] == 0 && decode[0] == 0) continue;  // filtered out of this run
+        std::printf("%-11s %9zu | %8.1f %8.1f %8.1f %6.2fx %6.2fx | %8.1f %8.1f %8.1f %6.2fx %6.2fx | %9zu %9zu %9zu\n",
+                    file.name.c_str(), file.bytes.size(), encode[0], encode[1], encode[2], encode[0] / encode[1],
+                    encode[0] / encode[2], decode[0], decode[1], decode[2], decode[0] / decode[1],
+                    decode[0] / decode[2], packedSizes.at(std::string(lzari.name) + "/" + file.name),
+                    packedSizes.at("zlib-9/" + file.name), packedSizes.at("xz-6/" + file.name));
+    }
+    std::printf("\n/zlib and /xz: the codec's throughput as a multiple of the peer's, measured in this run.\n");
+    for (const CorpusFile& file : corpus) std::printf("%-11s %s\n", file.name.c_str(), file.source.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    std::vector<CorpusFile> corpus = loadCorpus();
+    std::map<std::string, size_t> packedSizes;
+    registerBenchmarks(corpus, &packedSizes);
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    printSummary(corpus, packedSizes);
+    return 0;
+}

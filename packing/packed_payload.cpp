@@ -1,0 +1,63 @@
+#include "packed_payload.h"
+
+#include <cstring>
+
+int32_t payloadFormatVersion;
+FILETIME payloadFileTime;
+
+uint32_t readLittleEndian32(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+
+void writeLittleEndian32(uint8_t* bytes, uint32_t value)
+{
+    for (int i = 0; i < 4; i++) bytes[i] = uint8_t(value >> (8 * i));
+}
+
+FILETIME readFileTime(const uint8_t* bytes)
+{
+    FILETIME time;
+    time.dwLowDateTime = readLittleEndian32(bytes);
+    time.dwHighDateTime = readLittleEndian32(bytes + 4);
+    return time;
+}
+
+void writeFileTime(uint8_t* bytes, FILETIME time)
+{
+    writeLittleEndian32(bytes, time.dwLowDateTime);
+    writeLittleEndian32(bytes + 4, time.dwHighDateTime);
+}
+
+bool readPayloadFields(const uint8_t* container, uint32_t containerSize, PayloadFields* fields)
+{
+    if (containerSize < 4) return false;
+    PayloadFields read = {};
+    uint32_t end = containerSize;
+    if (memcmp(container, magicVersion0, 4) == 0) {
+        if (containerSize < version0Overhead) return false;
+        read.version = 0;
+    } else if (memcmp(container, magicVersion1, 4) == 0) {
+        if (containerSize < version1Overhead) return false;
+        read.version = 1;
+        end -= 8;
+        read.fileTime = readFileTime(container + end);
+    } else {
+        return false;
+    }
+    read.textLength = readLittleEndian32(container + end - 4);
+    read.streamSize = end - 8;
+    *fields = read;
+    return true;
+}
+
+// A symbol keeps at most (32767 - 313) / 32767 of the coder's range, so it
+// costs at least 0.0138 bits: fewer than 73 symbols per bit read, each
+// standing for at most one byte when it is that cheap (a match costs a
+// distance of 8 bits or more, so at most 60 bytes per 8 bits). A decode
+// reads the stream and 2 bytes past it, hence 8 * 73 bytes per stream byte,
+// rounded up generously.
+uint64_t payloadLengthBound(uint32_t streamSize)
+{
+    return 1024 * (uint64_t(streamSize) + 2);
+}

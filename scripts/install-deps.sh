@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when some are
+# missing. Run as root (as CI does) it installs them; otherwise it names
+# them and stops.
+set -euo pipefail
+
+packages=(
+    make cmake ninja-build g++ pkg-config
+    libgtest-dev libbenchmark-dev        # tests and benchmarks
+    libcli11-dev libtomlplusplus-dev      # the host tools
+    zlib1g-dev liblzma-dev               # the benchmark's peers
+    clang libclang-rt-dev                # sanitizers and libFuzzer
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "missing Debian packages: ${missing[*]}" >&2
+    echo "install them with: sudo apt-get update && sudo apt-get install ${missing[*]}" >&2
+    exit 1
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"

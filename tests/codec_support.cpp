@@ -1,0 +1,147 @@
+#include "codec_support.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "lzari_state.h"
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+Bytes encode(const Bytes& input)
+{
+    BufferResult result = lzariEncode(input.data(), uint32_t(input.size()));
+    Bytes container(result.data, result.data + result.size);
+    free(result.data);
+    return container;
+}
+
+Decoded decode(const Bytes& container)
+{
+    BufferResult result = lzariDecode(container.data(), uint32_t(container.size()));
+    Decoded decoded{result.data != nullptr, Bytes(result.data, result.data + result.size)};
+    free(result.data);
+    return decoded;
+}
+
+Bytes randomBytes(size_t count, uint32_t seed)
+{
+    std::mt19937 generator(seed);
+    Bytes bytes(count);
+    for (auto& byte : bytes) byte = uint8_t(generator());
+    return bytes;
+}
+
+Bytes textBytes(size_t count, uint32_t seed)
+{
+    static const char* const words[] = {"the ", "installer ", "writes ", "each ", "file ", "with ", "its ",
+                                        "time ", "stamp ", "into ", "folder ", "and ", "a ", "shortcut ",
+                                        "on ", "desktop. ", "Chart ", "Studio ", "data ", "sifter\n"};
+    std::mt19937 generator(seed);
+    Bytes bytes;
+    while (bytes.size() < count) {
+        const char* word = words[generator() % (sizeof words / sizeof *words)];
+        bytes.insert(bytes.end(), word, word + strlen(word));
+    }
+    bytes.resize(count);
+    return bytes;
+}
+
+Bytes asVersion1(Bytes container, FILETIME time)
+{
+    memcpy(container.data(), magicVersion1, 4);
+    uint8_t trailer[8];
+    writeFileTime(trailer, time);
+    container.insert(container.end(), trailer, trailer + 8);
+    return container;
+}
+
+bool CodedSymbol::operator==(const CodedSymbol& other) const
+{
+    return isMatch == other.isMatch &&
+           (isMatch ? length == other.length && distanceCode == other.distanceCode : literal == other.literal);
+}
+
+CodedSymbol literal(int byte) { return CodedSymbol{false, byte, 1, 0}; }
+CodedSymbol match(int length, int distanceCode) { return CodedSymbol{true, 0, length, distanceCode}; }
+
+std::string describe(const std::vector<CodedSymbol>& symbols)
+{
+    std::ostringstream text;
+    for (const CodedSymbol& symbol : symbols) {
+        if (symbol.isMatch) text << "match(" << symbol.length << ", d" << symbol.distanceCode << ") ";
+        else text << "literal(" << symbol.literal << ") ";
+    }
+    return text.str();
+}
+
+std::vector<CodedSymbol> codedSymbols(const Bytes& container)
+{
+    PayloadFields fields;
+    std::vector<CodedSymbol> symbols;
+    if (!readPayloadFields(container.data(), uint32_t(container.size()), &fields)) return symbols;
+    inputBuffer = container.data();
+    inputLimit = uint32_t(container.size()) - (fields.version == 1 ? 8 : 0);
+    inputPos = 4;
+    bitByte = 0;
+    bitMask = 0;
+    rangeLow = 0;
+    codeValue = 0;
+    rangeHigh = rangeFull;
+    for (int i = 0; i < 17; i++) codeValue = 2 * codeValue + readBit();
+    resetModel();
+    for (uint32_t produced = 0; produced < fields.textLength;) {
+        int code = decodeSymbol();
+        symbols.push_back(code < 256 ? literal(code) : match(code - 253, decodeDistance()));
+        produced += uint32_t(symbols.back().length);
+    }
+    return symbols;
+}
+
+Bytes containerOfSymbols(const std::vector<CodedSymbol>& symbols, uint32_t lengthField)
+{
+    outputCapacity = 1024;
+    outputBuffer = static_cast<uint8_t*>(malloc(outputCapacity));
+    outputPos = 0;
+    outputFailed = false;
+    bitByte = 0;
+    bitMask = 0x80;
+    pendingBits = 0;
+    rangeLow = 0;
+    rangeHigh = rangeFull;
+    for (uint8_t byte : magicVersion0) writeOutputByte(byte);
+    resetModel();
+    for (const CodedSymbol& symbol : symbols) {
+        if (!symbol.isMatch) {
+            encodeSymbol(symbol.literal);
+            continue;
+        }
+        encodeSymbol(253 + symbol.length);
+        encodeDistance(symbol.distanceCode);
+    }
+    finishCoding();
+    uint8_t length[4];
+    writeLittleEndian32(length, lengthField);
+    for (uint8_t byte : length) writeOutputByte(byte);
+    Bytes container(outputBuffer, outputBuffer + outputPos);
+    free(outputBuffer);
+    outputBuffer = nullptr;
+    return container;
+}
+
+std::string firstDifference(const Bytes& expected, const Bytes& actual)
+{
+    size_t common = std::min(expected.size(), actual.size());
+    for (size_t i = 0; i < common; i++) {
+        if (expected[i] != actual[i]) {
+            std::ostringstream text;
+            text << "first difference at offset " << i << ": expected " << int(expected[i]) << ", got "
+                 << int(actual[i]);
+            return text.str();
+        }
+    }
+    if (expected.size() != actual.size())
+        return "sizes differ: expected " + std::to_string(expected.size()) + ", got " + std::to_string(actual.size());
+    return "equal";
+}

@@ -1,0 +1,91 @@
+#include "lzari_commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "file_io.h"
+#include "file_time_text.h"
+#include "lzari.h"
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(uint8_t* block) const { free(block); }
+};
+using CodecBlock = std::unique_ptr<uint8_t, FreeDeleter>;
+
+struct Unpacked {
+    PayloadFields fields;
+    CodecBlock data;  // null for an empty file
+};
+
+// Reads and fully decodes a container, refusing anything that is not one
+// or that does not decode as a well-formed stream does.
+Unpacked unpackContainer(const std::string& path)
+{
+    std::vector<uint8_t> container = readWholeFile(path);
+    if (container.size() > UINT32_MAX) throw std::runtime_error(path + ": too large to be a container");
+    Unpacked unpacked;
+    if (!readPayloadFields(container.data(), uint32_t(container.size()), &unpacked.fields))
+        throw std::runtime_error(path + ": not an LZARI container");
+    const PayloadFields& fields = unpacked.fields;
+    if (fields.textLength > payloadLengthBound(fields.streamSize))
+        throw std::runtime_error(path + ": damaged container: its length field (" + std::to_string(fields.textLength) +
+                                 " bytes) is more than its stream can hold");
+    if (fields.textLength == 0) return unpacked;  // an empty file; its stream is never read
+    BufferResult result = lzariDecode(container.data(), uint32_t(container.size()));
+    unpacked.data.reset(result.data);
+    if (!result.data) throw std::runtime_error(path + ": can't decode: bad stream or out of memory");
+    if (!lzariDecodeConsumedExactly()) throw std::runtime_error(path + ": damaged or truncated container");
+    return unpacked;
+}
+
+}  // namespace
+
+void packFile(const std::string& inputPath, const std::string& outputPath, const PackOptions& options)
+{
+    std::optional<FILETIME> time;
+    if (options.timeText) {
+        time = parseFileTime(*options.timeText);
+        if (!time)
+            throw std::runtime_error("bad time '" + *options.timeText + "': expected 'YYYY-MM-DD HH:MM:SS' (UTC)");
+    }
+    std::vector<uint8_t> input = readWholeFile(inputPath);
+    if (input.size() > UINT32_MAX) throw std::runtime_error(inputPath + ": too large to pack (4 GB at most)");
+    if (options.version1 && !time) time = fileModificationTime(inputPath);
+
+    BufferResult result = lzariEncode(input.data(), uint32_t(input.size()));
+    CodecBlock encoded(result.data);
+    if (!result.data) throw std::runtime_error(inputPath + ": out of memory while packing");
+    std::vector<uint8_t> container(result.data, result.data + result.size);
+    if (options.version1) {
+        memcpy(container.data(), magicVersion1, 4);
+        uint8_t trailer[8];
+        writeFileTime(trailer, *time);
+        container.insert(container.end(), trailer, trailer + sizeof trailer);
+    }
+    writeFileAtomically(outputPath, container.data(), container.size(), std::nullopt);
+}
+
+void unpackFile(const std::string& inputPath, const std::string& outputPath)
+{
+    Unpacked unpacked = unpackContainer(inputPath);
+    std::optional<FILETIME> time;
+    if (unpacked.fields.version == 1) time = unpacked.fields.fileTime;
+    writeFileAtomically(outputPath, unpacked.data.get(), unpacked.fields.textLength, time);
+}
+
+std::string describeContainer(const std::string& path)
+{
+    Unpacked unpacked = unpackContainer(path);
+    const PayloadFields& fields = unpacked.fields;
+    uint64_t packedSize = fields.streamSize + (fields.version == 1 ? version1Overhead : version0Overhead);
+    char ratio[32] = "-";
+    if (fields.textLength > 0) snprintf(ratio, sizeof ratio, "%.1f%%", 100.0 * double(packedSize) / fields.textLength);
+    std::string time = fields.version == 1 ? formatFileTime(fields.fileTime) + " UTC" : "none";
+    return path + ": version " + std::to_string(fields.version) + ", unpacked " + std::to_string(fields.textLength) +
+           " bytes, packed " + std::to_string(packedSize) + " bytes, ratio " + ratio + ", time " + time;
+}
