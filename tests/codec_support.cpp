@@ -48,6 +48,52 @@ Bytes textBytes(size_t count, uint32_t seed)
     return bytes;
 }
 
+Bytes mixedBytes(size_t count, uint32_t seed)
+{
+    std::mt19937 generator(seed);
+    Bytes bytes;
+    while (bytes.size() < count) {
+        size_t length = 64 + generator() % 2000;
+        switch (generator() % 6) {
+        case 0: {  // code-like: opcodes from a small set with little-endian addresses
+            for (size_t i = 0; i < length; i += 5) {
+                static const uint8_t opcodes[] = {0x8B, 0x89, 0xE8, 0xFF, 0x83, 0x50, 0x55, 0xC3};
+                bytes.push_back(opcodes[generator() % 8]);
+                uint32_t address = 0x00401000 + (generator() % 4096) * 4;
+                for (int b = 0; b < 4; b++) bytes.push_back(uint8_t(address >> (8 * b)));
+            }
+            break;
+        }
+        case 1: {  // a table of 16-bit values rising slowly
+            uint16_t value = uint16_t(generator());
+            for (size_t i = 0; i < length; i += 2) {
+                value = uint16_t(value + generator() % 8);
+                bytes.push_back(uint8_t(value));
+                bytes.push_back(uint8_t(value >> 8));
+            }
+            break;
+        }
+        case 2: bytes.insert(bytes.end(), length, generator() % 2 ? 0 : 0xCC); break;  // padding
+        case 3: {
+            Bytes text = textBytes(length, generator());
+            bytes.insert(bytes.end(), text.begin(), text.end());
+            break;
+        }
+        case 4: {  // already-compressed data
+            for (size_t i = 0; i < length; i++) bytes.push_back(uint8_t(generator()));
+            break;
+        }
+        default:  // a repeat from somewhere in the last 4 KB
+            if (bytes.size() > 4096) {
+                size_t from = bytes.size() - 1 - generator() % 4095;
+                for (size_t i = 0; i < length; i++) bytes.push_back(bytes[from + i]);
+            }
+        }
+    }
+    bytes.resize(count);
+    return bytes;
+}
+
 Bytes asVersion1(Bytes container, FILETIME time)
 {
     memcpy(container.data(), magicVersion1, 4);

@@ -21,9 +21,13 @@ struct Decoded {
 };
 Decoded decode(const Bytes& container);
 
-// Deterministic data: uniformly random bytes, and English-like text.
+// Deterministic data: uniformly random bytes, English-like text, and a
+// mixture shaped like a program's payloads (code-like records, tables,
+// padding, text, noise and repeats). The same on every platform: mt19937's
+// output is fixed by the standard, and only its raw output is used.
 Bytes randomBytes(size_t count, uint32_t seed);
 Bytes textBytes(size_t count, uint32_t seed);
+Bytes mixedBytes(size_t count, uint32_t seed);
 
 // A version-1 container made from a version-0 one, as the packing step
 // makes it: the other magic and an 8-byte time stamp appended.
