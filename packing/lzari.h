@@ -40,6 +40,10 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize);
 // almost always fails this; it is a plausibility check, not a checksum.
 bool lzariDecodeConsumedExactly();
 
+// The container offset where the last decode's reading of its stream ended,
+// as a reader fetching one byte whenever it needs a bit would count it.
+uint32_t lzariDecodeEndOfReading();
+
 // Encodes `sourceSize` bytes into a new version-0 container ("LZar", coded
 // stream, length). The output depends on the input alone. An empty input
 // gives the 8-byte container with an empty stream. Returns the null result

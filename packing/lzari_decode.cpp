@@ -3,103 +3,13 @@
 #include <cstring>
 
 #include "lzari.h"
-#include "lzari_state.h"
+#include "lzari_decoder.h"
 
 // Where the last decode's stream ends: the start of its length field. A
 // well-formed stream's reading ends one or two bytes into that field, since
 // the 17-bit code window runs ahead of the last bit the coder settled.
 static uint32_t lengthFieldPos;
-
-int readBit()
-{
-    bitMask >>= 1;
-    if (bitMask == 0) {
-        bitByte = readInputByte();
-        bitMask = 0x80;
-    }
-    return (bitByte & bitMask) != 0;
-}
-
-// Smallest symbol index whose cumulative frequency is not above x.
-int findSymbol(unsigned x)
-{
-    int lo = 1, hi = codeCount;
-    while (lo < hi) {
-        int mid = (lo + hi) / 2;
-        if (symbolCumFreq[mid] > x) lo = mid + 1;
-        else hi = mid;
-    }
-    return lo;
-}
-
-// The distance code d with distanceCumFreq[d + 1] <= x < distanceCumFreq[d].
-int findDistance(unsigned x)
-{
-    int lo = 1, hi = distanceCount;
-    while (lo < hi) {
-        int mid = (lo + hi) / 2;
-        if (distanceCumFreq[mid] > x) lo = mid + 1;
-        else hi = mid;
-    }
-    return lo - 1;
-}
-
-// Narrows the interval to [lowerCum, upperCum) of `total` and shifts in the
-// bits that the interval has settled.
-static void narrowInterval(uint32_t range, uint32_t total, uint32_t upperCum, uint32_t lowerCum)
-{
-    uint32_t low = rangeLow;
-    rangeHigh = low + range * upperCum / total;
-    rangeLow = low + range * lowerCum / total;
-    for (;;) {
-        if (rangeLow >= rangeHalf) {
-            codeValue -= rangeHalf;
-            rangeLow -= rangeHalf;
-            rangeHigh -= rangeHalf;
-        } else if (rangeLow >= rangeQuarter && rangeHigh <= rangeThreeQuarters) {
-            codeValue -= rangeQuarter;
-            rangeLow -= rangeQuarter;
-            rangeHigh -= rangeQuarter;
-        } else if (rangeHigh > rangeHalf) {
-            break;
-        }
-        rangeLow += rangeLow;
-        rangeHigh += rangeHigh;
-        codeValue = 2 * codeValue + readBit();
-    }
-}
-
-int decodeSymbol()
-{
-    uint32_t range = rangeHigh - rangeLow;
-    uint32_t total = symbolCumFreq[0];
-    uint32_t target = ((codeValue - rangeLow + 1) * total - 1) / range;
-    int s = findSymbol(uint16_t(target));
-    narrowInterval(range, total, symbolCumFreq[s - 1], symbolCumFreq[s]);
-    int code = charOfSymbol[s];
-    adaptModel(s);
-    return code;
-}
-
-int decodeDistance()
-{
-    uint32_t range = rangeHigh - rangeLow;
-    uint32_t total = distanceCumFreq[0];
-    uint32_t target = ((codeValue - rangeLow + 1) * total - 1) / range;
-    int d = findDistance(target);
-    narrowInterval(range, total, distanceCumFreq[d], distanceCumFreq[d + 1]);
-    return d;
-}
-
-static bool streamMagicMatches()
-{
-    for (int i = 0; i < 4; i++) {
-        uint8_t byte = readInputByte();
-        uint8_t expected = magicVersion0[i];
-        if (byte != expected && (byte ^ 0x20) != expected) return false;
-    }
-    return true;
-}
+static uint32_t lastInputPos;
 
 // Sets the version and time stamp as the magic says, and trims the time
 // stamp off a version-1 container. Returns the size without the trailer,
@@ -123,30 +33,58 @@ static uint32_t classifyContainer(const uint8_t* container, uint32_t containerSi
     return containerSize < version0Overhead ? 0 : containerSize;
 }
 
-static void decodeText()
+// The stream repeats the magic, and any mix of letter case passes.
+static bool streamMagicMatches(const uint8_t* container)
 {
-    writePos = startOfWriting;
-    memset(historyRing, fillByte, startOfWriting);
-    while (outputPos < textLength) {
-        int code = decodeSymbol();
+    for (int i = 0; i < 4; i++) {
+        uint8_t byte = container[i];
+        if (byte != magicVersion0[i] && (byte ^ 0x20) != magicVersion0[i]) return false;
+    }
+    return true;
+}
+
+// Copies a match of `length` bytes from `distance` bytes back (1..4096).
+// The output is the history: everything since the first byte is in it, and
+// before the first byte the history holds spaces.
+static void copyMatch(uint8_t* output, uint32_t position, uint32_t distance, uint32_t length, uint32_t end)
+{
+    uint8_t* to = output + position;
+    if (distance > position) {
+        for (uint32_t k = 0; k < length; k++)
+            to[k] = position + k >= distance ? output[position + k - distance] : fillByte;
+        return;
+    }
+    const uint8_t* from = to - distance;
+    if (distance >= 8 && end - position >= ((length + 7) & ~7u)) {
+        // Eight bytes at a time; with the source 8 or more bytes back, each
+        // word reads only bytes already written. The last word may write a
+        // few bytes past the match, which later bytes overwrite.
+        for (uint32_t k = 0; k < length; k += 8) memcpy(to + k, from + k, 8);
+        return;
+    }
+    for (uint32_t k = 0; k < length; k++) to[k] = from[k];
+}
+
+static void decodeText(RangeCoder& coder, BitReader& reader)
+{
+    uint8_t* output = outputBuffer;
+    uint32_t position = 0;
+    const uint32_t end = textLength;
+    while (position < end) {
+        int code = decodeSymbol(coder, reader);
         if (code < 256) {
-            outputBuffer[outputPos++] = uint8_t(code);
-            historyRing[writePos] = uint8_t(code);
-            writePos = int16_t((writePos + 1) & ringMask);
+            output[position++] = uint8_t(code);
             continue;
         }
-        int start = (writePos - decodeDistance() - 1) & ringMask;
+        uint32_t distance = uint32_t(decodeDistance(coder, reader)) + 1;
         uint32_t length = uint32_t(code - 253);
         // A well-formed stream's last match ends exactly at the length; a
         // damaged one is cut there.
-        if (length > textLength - outputPos) length = textLength - outputPos;
-        for (uint32_t k = 0; k < length; k++) {
-            uint8_t b = historyRing[(start + k) & ringMask];
-            outputBuffer[outputPos++] = b;
-            historyRing[writePos] = b;
-            writePos = int16_t((writePos + 1) & ringMask);
-        }
+        if (length > end - position) length = end - position;
+        copyMatch(output, position, distance, length, end);
+        position += length;
     }
+    outputPos = position;
 }
 
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
@@ -156,32 +94,20 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
     containerSize = classifyContainer(container, containerSize);
     if (containerSize == 0) return result;
 
-    inputBuffer = container;
-    inputPos = 0;
-    inputLimit = containerSize;
     textLength = readLittleEndian32(container + containerSize - 4);
     if (textLength == 0) return result;
-
+    if (!streamMagicMatches(container)) return result;
     outputBuffer = static_cast<uint8_t*>(malloc(textLength));
     if (!outputBuffer) return result;
     outputCapacity = textLength;
-    outputPos = 0;
 
-    if (!streamMagicMatches()) {
-        free(outputBuffer);
-        outputBuffer = nullptr;
-        return result;
-    }
-
-    bitByte = 0;
-    bitMask = 0;
-    rangeLow = 0;
-    codeValue = 0;
-    rangeHigh = rangeFull;
-    for (int i = 0; i < 17; i++) codeValue = 2 * codeValue + readBit();
+    RangeCoder coder;
+    BitReader reader;
+    startDecoding(coder, reader, container, 4, containerSize);
     resetModel();
-    decodeText();
+    decodeText(coder, reader);
 
+    lastInputPos = bytesConsumed(coder, reader);
     lengthFieldPos = containerSize - 4;
     result.data = outputBuffer;
     result.size = outputPos;
@@ -191,5 +117,7 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
 
 bool lzariDecodeConsumedExactly()
 {
-    return lengthFieldPos != 0 && (inputPos == lengthFieldPos + 1 || inputPos == lengthFieldPos + 2);
+    return lengthFieldPos != 0 && (lastInputPos == lengthFieldPos + 1 || lastInputPos == lengthFieldPos + 2);
 }
+
+uint32_t lzariDecodeEndOfReading() { return lastInputPos; }

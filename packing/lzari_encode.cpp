@@ -4,88 +4,15 @@
 #include <cstring>
 
 #include "lzari.h"
-#include "lzari_state.h"
+#include "lzari_encoder.h"
+#include "lzari_match_finder.h"
 
 int16_t evictPos;
-// Kept wider than 16 bits, so that no run of intervals straddling the
-// middle, however long, can overflow it.
-uint32_t pendingBits;
 int16_t treeParent[ringSize + 1];
 int16_t treeLeft[ringSize + 1];
 int16_t treeRight[ringSize + 1 + 256];
 int16_t bestMatchLength;
 int16_t bestMatchDistance;
-
-// ---- bit writer ---------------------------------------------------------
-
-void writeBit(int bit)
-{
-    if (bit) bitByte |= bitMask;
-    bitMask >>= 1;
-    if (bitMask == 0) {
-        writeOutputByte(bitByte);
-        bitByte = 0;
-        bitMask = 0x80;
-    }
-}
-
-// Writes a bit and then the opposite bits owed by interval halvings that
-// straddled the middle.
-void emitBit(int bit)
-{
-    writeBit(bit);
-    for (; pendingBits > 0; pendingBits--) writeBit(!bit);
-}
-
-// ---- arithmetic coder ---------------------------------------------------
-
-// Narrows the interval to [lowerCum, upperCum) of `total` and shifts out the
-// bits it has settled; a straddle of the middle owes a bit for later.
-static void narrowInterval(uint32_t total, uint32_t upperCum, uint32_t lowerCum)
-{
-    uint32_t range = rangeHigh - rangeLow;
-    uint32_t low = rangeLow;
-    rangeHigh = low + range * upperCum / total;
-    rangeLow = low + range * lowerCum / total;
-    for (;;) {
-        if (rangeHigh <= rangeHalf) {
-            emitBit(0);
-        } else if (rangeLow >= rangeHalf) {
-            emitBit(1);
-            rangeLow -= rangeHalf;
-            rangeHigh -= rangeHalf;
-        } else if (rangeLow >= rangeQuarter && rangeHigh <= rangeThreeQuarters) {
-            pendingBits++;
-            rangeLow -= rangeQuarter;
-            rangeHigh -= rangeQuarter;
-        } else {
-            break;
-        }
-        rangeLow += rangeLow;
-        rangeHigh += rangeHigh;
-    }
-}
-
-void encodeSymbol(int code)
-{
-    int s = symbolOfChar[code];
-    narrowInterval(symbolCumFreq[0], symbolCumFreq[s - 1], symbolCumFreq[s]);
-    adaptModel(s);
-}
-
-void encodeDistance(int d)
-{
-    narrowInterval(distanceCumFreq[0], distanceCumFreq[d], distanceCumFreq[d + 1]);
-}
-
-// Settles the last interval with one more bit (and what it owes), then pads
-// the last byte with 0 bits.
-void finishCoding()
-{
-    pendingBits++;
-    emitBit(rangeLow < rangeQuarter ? 0 : 1);
-    while (bitMask & 0x7F) writeBit(0);
-}
 
 // ---- match finder -------------------------------------------------------
 
@@ -109,6 +36,37 @@ static void replaceNode(int p, int r)
     treeParent[p] = emptyLink;
 }
 
+// The number of leading bytes two strings share (the first byte is shared
+// by construction; 60 when all are), and the sign of the first difference
+// as key byte minus node byte. Compares eight bytes at a time: the first
+// differing byte of a word is its lowest set byte of the XOR.
+static inline int commonLength(const uint8_t* key, const uint8_t* node, int* comparison)
+{
+    static_assert(longestMatch == 60, "seven words from byte 1, then one word ending at byte 59");
+    for (int i = 1; i < 57; i += 8) {
+        uint64_t a, b;
+        memcpy(&a, key + i, 8);
+        memcpy(&b, node + i, 8);
+        if (uint64_t difference = a ^ b) {
+            int k = i + (__builtin_ctzll(difference) >> 3);
+            *comparison = int(key[k]) - int(node[k]);
+            return k;
+        }
+    }
+    // Bytes 57..59, read as the word of bytes 52..59 so as not to read past
+    // the string (52..56 are equal by now).
+    uint64_t a, b;
+    memcpy(&a, key + 52, 8);
+    memcpy(&b, node + 52, 8);
+    if (uint64_t difference = a ^ b) {
+        int k = 52 + (__builtin_ctzll(difference) >> 3);
+        *comparison = int(key[k]) - int(node[k]);
+        return k;
+    }
+    *comparison = 0;
+    return longestMatch;
+}
+
 // Adds the string at ring position r to its tree and records the longest
 // (then nearest) earlier match in bestMatchLength and bestMatchDistance.
 void insertString(int r)
@@ -127,11 +85,7 @@ void insertString(int r)
         }
         p = *child;
 
-        int i = 1;
-        for (; i < longestMatch; i++) {
-            comparison = int(key[i]) - int(historyRing[p + i]);
-            if (comparison != 0) break;
-        }
+        int i = commonLength(key, &historyRing[p], &comparison);
         if (i <= matchThreshold) continue;
         int16_t distance = int16_t((r - p) & ringMask);
         if (i > bestMatchLength) {
@@ -179,7 +133,7 @@ static const uint8_t* sourceBytes;
 static uint32_t sourceLength;
 static uint32_t sourcePos;
 
-static void encodeText()
+static void encodeText(RangeCoder& coder)
 {
     resetModel();
     resetTree();
@@ -200,10 +154,10 @@ static void encodeText()
         if (bestMatchLength > lookahead) bestMatchLength = int16_t(lookahead);
         if (bestMatchLength <= matchThreshold) {
             bestMatchLength = 1;
-            encodeSymbol(historyRing[writePos]);
+            encodeSymbol(coder, historyRing[writePos]);
         } else {
-            encodeSymbol(253 + bestMatchLength);
-            encodeDistance(bestMatchDistance - 1);
+            encodeSymbol(coder, 253 + bestMatchLength);
+            encodeDistance(coder, bestMatchDistance - 1);
         }
         int last = bestMatchLength;
         int i = 0;
@@ -240,18 +194,15 @@ BufferResult lzariEncode(const uint8_t* source, uint32_t sourceSize)
     outputCapacity = uint32_t(capacity);
     outputFailed = false;
     outputPos = 0;
-    bitByte = 0;
-    pendingBits = 0;
-    rangeLow = 0;
-    bitMask = 0x80;
-    rangeHigh = rangeFull;
 
     for (uint8_t byte : magicVersion0) writeOutputByte(byte);
     // An empty input gets an empty stream: its length of 0 means no decoder
     // ever reads one.
     if (sourceSize > 0) {
-        encodeText();
-        finishCoding();
+        RangeCoder coder;
+        startEncoding(coder);
+        encodeText(coder);
+        finishCoding(coder);
     }
     uint8_t length[4];
     writeLittleEndian32(length, sourceSize);

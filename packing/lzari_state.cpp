@@ -2,21 +2,15 @@
 
 #include <cstdlib>
 
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the model's word-wide update assumes little-endian words");
+
 int16_t symbolOfChar[codeCount];
 int16_t charOfSymbol[codeCount + 1];
 uint16_t symbolFreq[codeCount + 1];
-uint16_t symbolCumFreq[codeCount + 1];
+alignas(8) uint16_t symbolCumFreq[cumFreqEntries];
 uint16_t distanceCumFreq[distanceCount + 1];
+uint16_t distanceOfTarget[distanceTotal];
 
-uint32_t rangeLow;
-uint32_t rangeHigh;
-uint32_t codeValue;
-uint8_t bitByte;
-uint8_t bitMask;
-
-const uint8_t* inputBuffer;
-uint32_t inputPos;
-uint32_t inputLimit;
 uint32_t textLength;
 uint8_t* outputBuffer;
 uint32_t outputPos;
@@ -48,49 +42,40 @@ bool growOutput()
     return true;
 }
 
+// The distance model never changes; it is built on the first reset.
+static void buildDistanceModel()
+{
+    distanceCumFreq[distanceCount] = 0;
+    for (int i = distanceCount; i >= 1; i--)
+        distanceCumFreq[i - 1] = uint16_t(distanceCumFreq[i] + distanceWeight / (i + 200));
+    for (int d = 0; d < distanceCount; d++)
+        for (uint32_t target = distanceCumFreq[d + 1]; target < distanceCumFreq[d]; target++)
+            distanceOfTarget[target] = uint16_t(d);
+}
+
 // Every code starts with frequency 1: code k at symbol index k + 1.
 void resetModel()
 {
-    symbolCumFreq[codeCount] = 0;
     for (int s = codeCount; s >= 1; s--) {
         symbolOfChar[s - 1] = int16_t(s);
         charOfSymbol[s] = int16_t(s - 1);
         symbolFreq[s] = 1;
-        symbolCumFreq[s - 1] = uint16_t(symbolCumFreq[s] + 1);
+        symbolCumFreq[s - 1] = uint16_t(codeCount - (s - 1));
     }
     symbolFreq[0] = 0;
-
-    distanceCumFreq[distanceCount] = 0;
-    for (int i = distanceCount; i >= 1; i--)
-        distanceCumFreq[i - 1] = uint16_t(distanceCumFreq[i] + distanceWeight / (i + 200));
+    for (int i = codeCount; i < cumFreqEntries; i++) symbolCumFreq[i] = 0;
+    if (distanceCumFreq[0] != distanceTotal) buildDistanceModel();
 }
 
-// Counts one more occurrence of `symbol`, keeping the symbols sorted by
-// frequency (highest first) by swapping it with the first symbol of its
-// frequency run, and halving every frequency when the total reaches its
-// limit. The sentinel frequency 0 at index 0 ends the run search.
-void adaptModel(int symbol)
+// Halves every frequency, rounding up so that none falls to 0; the order of
+// the symbols stays as it was.
+void halveModel()
 {
-    if (symbolCumFreq[0] >= totalLimit) {
-        unsigned sum = 0;
-        for (int i = codeCount; i >= 1; i--) {
-            symbolCumFreq[i] = uint16_t(sum);
-            symbolFreq[i] = uint16_t((symbolFreq[i] + 1) >> 1);
-            sum += symbolFreq[i];
-        }
-        symbolCumFreq[0] = uint16_t(sum);
+    unsigned sum = 0;
+    for (int i = codeCount; i >= 1; i--) {
+        symbolCumFreq[i] = uint16_t(sum);
+        symbolFreq[i] = uint16_t((symbolFreq[i] + 1) >> 1);
+        sum += symbolFreq[i];
     }
-
-    int i = symbol;
-    while (symbolFreq[i] == symbolFreq[i - 1]) i--;
-    if (i < symbol) {
-        int16_t codeAtI = charOfSymbol[i];
-        int16_t codeAtSymbol = charOfSymbol[symbol];
-        charOfSymbol[i] = codeAtSymbol;
-        charOfSymbol[symbol] = codeAtI;
-        symbolOfChar[codeAtSymbol] = int16_t(i);
-        symbolOfChar[codeAtI] = int16_t(symbol);
-    }
-    symbolFreq[i]++;
-    while (--i >= 0) symbolCumFreq[i]++;
+    symbolCumFreq[0] = uint16_t(sum);
 }

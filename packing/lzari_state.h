@@ -1,18 +1,21 @@
-// The model, coder registers, positions and ring that the decoder and the
-// encoder share. Everything here is process-wide, as in the original codec:
-// the setup program runs one thread and decodes one payload at a time.
+// What the decoder and the encoder share: the constants, the adaptive symbol
+// model, the fixed distance model, the arithmetic coder's registers and its
+// renormalisation, the output and the history ring. The model tables, ring
+// and positions are process-wide, as in the original codec: the setup
+// program runs one thread and decodes one payload at a time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // ---- constants --------------------------------------------------------
-constexpr int ringSize = 4096;         // history positions, taken mod 4096
+constexpr int ringSize = 4096;  // history positions, taken mod 4096
 constexpr int ringMask = ringSize - 1;
-constexpr int longestMatch = 60;       // also the encoder's lookahead
-constexpr int matchThreshold = 2;      // matches this short go as literals
+constexpr int longestMatch = 60;   // also the encoder's lookahead
+constexpr int matchThreshold = 2;  // matches this short go as literals
 constexpr int codeCount = 256 + longestMatch - matchThreshold;  // 314
-constexpr int startOfWriting = ringSize - longestMatch;             // 4036
+constexpr int startOfWriting = ringSize - longestMatch;         // 4036
 constexpr uint8_t fillByte = 0x20;
 constexpr unsigned totalLimit = 0x7FFF;  // halve the model when reached
 
@@ -20,10 +23,11 @@ constexpr unsigned totalLimit = 0x7FFF;  // halve the model when reached
 constexpr uint32_t rangeFull = 0x20000;
 constexpr uint32_t rangeHalf = 0x10000;
 constexpr uint32_t rangeQuarter = 0x8000;
-constexpr uint32_t rangeThreeQuarters = 0x18000;
+constexpr uint32_t registerMask = rangeFull - 1;
 
 constexpr int distanceCount = ringSize;  // distance codes 0..4095
 constexpr int distanceWeight = 10000;    // code d has weight 10000 / (d + 201)
+constexpr uint32_t distanceTotal = 28568;
 
 // The encoder's ring repeats its first 59 positions after the last, so that
 // the 60 bytes of any string can be read without wrapping.
@@ -33,83 +37,140 @@ static_assert(codeCount == 314, "256 literals and 58 match lengths");
 static_assert(startOfWriting == 4036, "the first byte is written 60 before the end");
 
 // ---- the symbol model (index 0 is a sentinel) --------------------------
+// Symbols stay sorted by frequency, highest first; symbolCumFreq[i] is the
+// sum of the frequencies above index i, so [0] is the total and [314] is 0.
+// The cumulative table is padded with zeros past 314: the search steps in
+// powers of two and the update works on 8-byte words.
+constexpr int cumFreqEntries = 520;
 extern int16_t symbolOfChar[codeCount];
 extern int16_t charOfSymbol[codeCount + 1];
 extern uint16_t symbolFreq[codeCount + 1];
-extern uint16_t symbolCumFreq[codeCount + 1];  // [i] = sum of freq above i
+extern uint16_t symbolCumFreq[cumFreqEntries];
 
 // ---- the fixed distance model -----------------------------------------
+// Code d owns [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568.
 extern uint16_t distanceCumFreq[distanceCount + 1];
+// The inverse, for the decoder: the distance code owning each target.
+extern uint16_t distanceOfTarget[distanceTotal];
 
-// ---- arithmetic coder -------------------------------------------------
-extern uint32_t rangeLow;
-extern uint32_t rangeHigh;
-extern uint32_t codeValue;
-extern uint8_t bitByte;
-extern uint8_t bitMask;
-
-// ---- input and output -------------------------------------------------
-extern const uint8_t* inputBuffer;
-extern uint32_t inputPos;
-extern uint32_t inputLimit;  // bytes past this read as 0
+// ---- output and history --------------------------------------------------
 extern uint32_t textLength;
 extern uint8_t* outputBuffer;
 extern uint32_t outputPos;
 extern uint32_t outputCapacity;
 extern bool outputFailed;  // set when the encoder's output could not grow
 
-// ---- history ----------------------------------------------------------
 extern uint8_t historyRing[encoderRingSize];
 extern int16_t writePos;
 
-// Returns the next input byte; past the end of the input, 0, so that a
-// damaged stream reads as zero bits instead of reading out of bounds. The
-// position still counts on past the end (without wrapping), so the caller
-// can tell how far a stream was read.
-inline uint8_t readInputByte()
+// ---- the arithmetic coder ---------------------------------------------
+// The registers of one coding run. They live in the coding call's own
+// frame rather than in globals: the compiler can keep them in registers
+// only if no byte store through the output pointer may alias them.
+struct RangeCoder {
+    uint32_t rangeLow;   // the interval [rangeLow, rangeHigh), 17 bits
+    uint32_t rangeHigh;
+    uint32_t codeOffset;   // decoder: code value - rangeLow, always < the range
+    uint32_t pendingBits;  // encoder: opposite bits owed after the next bit
+    // Bits waiting to be read (most significant first) or written (least
+    // significant last), and how many there are.
+    uint64_t bitBuffer;
+    int bitCount;
+};
+
+// Narrows [rangeLow, rangeHigh) to the part [lowerCum, upperCum) of `total`,
+// exactly as the format defines it: unsigned 32-bit products, truncating
+// division, both from the old rangeLow.
+inline void narrowInterval(RangeCoder& coder, uint32_t range, uint32_t total, uint32_t upperCum,
+                           uint32_t lowerCum)
 {
-    if (inputPos < inputLimit) return inputBuffer[inputPos++];
-    if (inputPos != UINT32_MAX) ++inputPos;
-    return 0;
+    uint32_t low = coder.rangeLow;
+    coder.rangeHigh = low + range * upperCum / total;
+    coder.rangeLow = low + range * lowerCum / total;
+}
+
+// How the interval was widened again after narrowing: first `settled`
+// doublings of bits that rangeLow and rangeHigh - 1 share at the top (the
+// encoder sends them: they are the top bits of the old rangeLow), then
+// `straddled` doublings about the middle (rangeLow in the second quarter,
+// rangeHigh in the third), whose bits the encoder owes until the next
+// settled bit. This is the bit-by-bit loop of the format done by counting
+// leading bits; each doubling reads or writes one bit, at most 17 in all.
+struct Widening {
+    int settled;
+    int straddled;
+    uint32_t settledBits;  // the settled bits, the first one highest
+};
+
+inline Widening widenInterval(RangeCoder& coder)
+{
+    Widening widening;
+    uint32_t low = coder.rangeLow;
+    uint32_t top = coder.rangeHigh - 1;
+    // Leading bits shared by low and top, of 17: all 17 when they are equal.
+    int settled = __builtin_clz(((low ^ top) << 15) | 0x4000);
+    widening.settled = settled;
+    widening.settledBits = low >> (17 - settled);
+    low = (low << settled) & registerMask;
+    top = ((top << settled) | ((1u << settled) - 1)) & registerMask;
+    // Now low < half <= top. Each straddle drops bit 15, where low has a 1
+    // and top a 0, keeping bit 16; count them all at once.
+    int straddled = __builtin_clz(~((low & ~top & 0xFFFF) << 16));
+    widening.straddled = straddled;
+    coder.rangeLow = (low << straddled) & 0xFFFF;
+    coder.rangeHigh = (rangeHalf | ((top << straddled) & 0xFFFF) | ((1u << straddled) - 1)) + 1;
+    return widening;
+}
+
+// ---- the model --------------------------------------------------------
+
+void resetModel();
+void halveModel();
+
+// Counts one more occurrence of `symbol`, keeping the symbols sorted by
+// frequency (highest first) by swapping it with the first symbol of its
+// frequency run; halves every frequency first when the total has reached
+// its limit. The sentinel frequency 0 at index 0 ends the run search.
+inline void adaptModel(int symbol)
+{
+    if (symbolCumFreq[0] >= totalLimit) halveModel();
+
+    int i = symbol;
+    uint16_t frequency = symbolFreq[i];
+    while (symbolFreq[i - 1] == frequency) i--;
+    if (i < symbol) {
+        int16_t codeAtI = charOfSymbol[i];
+        int16_t codeAtSymbol = charOfSymbol[symbol];
+        charOfSymbol[i] = codeAtSymbol;
+        charOfSymbol[symbol] = codeAtI;
+        symbolOfChar[codeAtSymbol] = int16_t(i);
+        symbolOfChar[codeAtI] = int16_t(symbol);
+    }
+    symbolFreq[i] = uint16_t(frequency + 1);
+
+    // Add 1 to symbolCumFreq[0 .. i - 1], four entries per 64-bit word: no
+    // entry exceeds 32767, so no carry crosses into its neighbour.
+    constexpr uint64_t ones = 0x0001000100010001u;
+    int j = 0;
+    for (; j + 4 <= i; j += 4) {
+        uint64_t word;
+        memcpy(&word, &symbolCumFreq[j], 8);
+        word += ones;
+        memcpy(&symbolCumFreq[j], &word, 8);
+    }
+    if (j < i) {
+        uint64_t word;
+        memcpy(&word, &symbolCumFreq[j], 8);
+        word += ones >> (16 * (4 - (i - j)));  // the entries below i only
+        memcpy(&symbolCumFreq[j], &word, 8);
+    }
 }
 
 bool growOutput();
 
-// Appends one byte to the output, growing it when full (only the encoder's
-// output is ever full: the decoder never writes past its length).
+// Appends one byte to the encoder's output, growing it when full.
 inline void writeOutputByte(uint8_t byte)
 {
     if (outputPos == outputCapacity && !growOutput()) return;
     outputBuffer[outputPos++] = byte;
 }
-
-void resetModel();
-void adaptModel(int symbol);
-
-// ---- decoder only -------------------------------------------------------
-int readBit();
-int findSymbol(unsigned x);
-int findDistance(unsigned x);
-int decodeSymbol();
-int decodeDistance();
-
-// ---- encoder only -------------------------------------------------------
-constexpr int16_t emptyLink = ringSize;     // 4096: a link to no node
-constexpr int treeRootBase = ringSize + 1;  // root of first byte b at 4097 + b
-
-extern int16_t evictPos;       // oldest string; writePos - evictPos = 4036
-extern uint32_t pendingBits;   // opposite bits owed after the next bit
-extern int16_t treeParent[ringSize + 1];
-extern int16_t treeLeft[ringSize + 1];        // child comparing lower
-extern int16_t treeRight[ringSize + 1 + 256]; // child comparing equal or higher; roots
-extern int16_t bestMatchLength;
-extern int16_t bestMatchDistance;
-
-void writeBit(int bit);
-void emitBit(int bit);
-void encodeSymbol(int code);
-void encodeDistance(int distanceCode);
-void finishCoding();
-void resetTree();
-void insertString(int r);
-void removeString(int p);

@@ -5,7 +5,8 @@
 #include <random>
 #include <sstream>
 
-#include "lzari_state.h"
+#include "lzari_decoder.h"
+#include "lzari_encoder.h"
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -127,19 +128,13 @@ std::vector<CodedSymbol> codedSymbols(const Bytes& container)
     PayloadFields fields;
     std::vector<CodedSymbol> symbols;
     if (!readPayloadFields(container.data(), uint32_t(container.size()), &fields)) return symbols;
-    inputBuffer = container.data();
-    inputLimit = uint32_t(container.size()) - (fields.version == 1 ? 8 : 0);
-    inputPos = 4;
-    bitByte = 0;
-    bitMask = 0;
-    rangeLow = 0;
-    codeValue = 0;
-    rangeHigh = rangeFull;
-    for (int i = 0; i < 17; i++) codeValue = 2 * codeValue + readBit();
+    RangeCoder coder;
+    BitReader reader;
+    startDecoding(coder, reader, container.data(), 4, uint32_t(container.size()) - (fields.version == 1 ? 8 : 0));
     resetModel();
     for (uint32_t produced = 0; produced < fields.textLength;) {
-        int code = decodeSymbol();
-        symbols.push_back(code < 256 ? literal(code) : match(code - 253, decodeDistance()));
+        int code = decodeSymbol(coder, reader);
+        symbols.push_back(code < 256 ? literal(code) : match(code - 253, decodeDistance(coder, reader)));
         produced += uint32_t(symbols.back().length);
     }
     return symbols;
@@ -151,22 +146,19 @@ Bytes containerOfSymbols(const std::vector<CodedSymbol>& symbols, uint32_t lengt
     outputBuffer = static_cast<uint8_t*>(malloc(outputCapacity));
     outputPos = 0;
     outputFailed = false;
-    bitByte = 0;
-    bitMask = 0x80;
-    pendingBits = 0;
-    rangeLow = 0;
-    rangeHigh = rangeFull;
     for (uint8_t byte : magicVersion0) writeOutputByte(byte);
+    RangeCoder coder;
+    startEncoding(coder);
     resetModel();
     for (const CodedSymbol& symbol : symbols) {
         if (!symbol.isMatch) {
-            encodeSymbol(symbol.literal);
+            encodeSymbol(coder, symbol.literal);
             continue;
         }
-        encodeSymbol(253 + symbol.length);
-        encodeDistance(symbol.distanceCode);
+        encodeSymbol(coder, 253 + symbol.length);
+        encodeDistance(coder, symbol.distanceCode);
     }
-    finishCoding();
+    finishCoding(coder);
     uint8_t length[4];
     writeLittleEndian32(length, lengthField);
     for (uint8_t byte : length) writeOutputByte(byte);

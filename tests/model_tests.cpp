@@ -2,7 +2,7 @@
 // directions must keep in step, bit for bit.
 #include <gtest/gtest.h>
 
-#include "lzari_state.h"
+#include "lzari_decoder.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ TEST(Search, FindsTheIntervalHoldingTheTarget)
         ASSERT_GT(symbolCumFreq[s - 1], x);
     }
     for (unsigned x = 0; x < distanceCumFreq[0]; x++) {
-        int d = findDistance(x);
+        int d = distanceOfTarget[x];
         ASSERT_LE(distanceCumFreq[d + 1], x);
         ASSERT_GT(distanceCumFreq[d], x);
     }

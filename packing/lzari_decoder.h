@@ -1,0 +1,104 @@
+// The decoder's primitives: a bit reader over the container and the
+// decoding of one symbol or distance. Inline, so that the decoding loop
+// keeps the reader and coder in registers; the tests use them too, to see
+// the symbols a stream codes.
+#pragma once
+
+#include "lzari_state.h"
+
+// Reads the coded stream most significant bit first. Past the end of the
+// container it reads 0 bits, so that a damaged stream never reads out of
+// bounds; the byte count goes on past the end all the same, so that the
+// caller can tell how far the stream was read.
+struct BitReader {
+    const uint8_t* input;
+    uint32_t inputPos;    // next byte to fetch (may count past the limit)
+    uint32_t inputLimit;  // bytes from here on read as 0
+};
+
+inline void refillBits(RangeCoder& coder, BitReader& reader)
+{
+    while (coder.bitCount <= 56) {
+        uint64_t byte = reader.inputPos < reader.inputLimit ? reader.input[reader.inputPos] : 0;
+        if (reader.inputPos != UINT32_MAX) reader.inputPos++;
+        coder.bitBuffer |= byte << (56 - coder.bitCount);
+        coder.bitCount += 8;
+    }
+}
+
+// The next n bits (0 <= n <= 17) as a number.
+inline uint32_t readBits(RangeCoder& coder, BitReader& reader, int n)
+{
+    if (coder.bitCount < n) refillBits(coder, reader);
+    uint32_t bits = uint32_t(coder.bitBuffer >> 1 >> (63 - n));
+    coder.bitBuffer <<= n;
+    coder.bitCount -= n;
+    return bits;
+}
+
+// The byte position the format's byte-at-a-time reader would have reached:
+// it fetches a byte whenever it needs a bit and has none left.
+inline uint32_t bytesConsumed(const RangeCoder& coder, const BitReader& reader)
+{
+    uint64_t bitsRead = uint64_t(reader.inputPos) * 8 - uint64_t(coder.bitCount);
+    return uint32_t((bitsRead + 7) / 8);
+}
+
+// Starts reading the stream at `start`: the first 17 bits fill the code.
+inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* input, uint32_t start,
+                          uint32_t limit)
+{
+    reader = BitReader{input, start, limit};
+    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0};
+    coder.codeOffset = readBits(coder, reader, 17);
+}
+
+// Smallest symbol index whose cumulative frequency is not above x: one more
+// than the number of indices above 0 whose cumulative frequency is above x,
+// found in powers of two over the zero-padded table.
+inline int findSymbol(uint32_t x)
+{
+    int s = 1;
+    for (int step = 256; step > 0; step >>= 1)
+        if (symbolCumFreq[s + step - 1] > x) s += step;
+    return s;
+}
+
+// The target's place in the current interval, scaled to `total`.
+inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t total)
+{
+    return ((coder.codeOffset + 1) * total - 1) / range;
+}
+
+// Narrows to the decoded part and widens again, shifting in as many bits.
+inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range, uint32_t total, uint32_t upperCum,
+                            uint32_t lowerCum)
+{
+    uint32_t oldLow = coder.rangeLow;
+    narrowInterval(coder, range, total, upperCum, lowerCum);
+    coder.codeOffset -= coder.rangeLow - oldLow;
+    Widening widening = widenInterval(coder);
+    int shifts = widening.settled + widening.straddled;
+    coder.codeOffset = (coder.codeOffset << shifts) | readBits(coder, reader, shifts);
+}
+
+// Decodes one code: a literal byte (0..255) or a match length (code - 253).
+inline int decodeSymbol(RangeCoder& coder, BitReader& reader)
+{
+    uint32_t range = coder.rangeHigh - coder.rangeLow;
+    uint32_t total = symbolCumFreq[0];
+    int s = findSymbol(decodeTarget(coder, range, total));
+    consumeInterval(coder, reader, range, total, symbolCumFreq[s - 1], symbolCumFreq[s]);
+    int code = charOfSymbol[s];
+    adaptModel(s);
+    return code;
+}
+
+// Decodes one distance code (0..4095): the match lies d + 1 bytes back.
+inline int decodeDistance(RangeCoder& coder, BitReader& reader)
+{
+    uint32_t range = coder.rangeHigh - coder.rangeLow;
+    int d = distanceOfTarget[decodeTarget(coder, range, distanceTotal)];
+    consumeInterval(coder, reader, range, distanceTotal, distanceCumFreq[d], distanceCumFreq[d + 1]);
+    return d;
+}
