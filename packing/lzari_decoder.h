@@ -18,6 +18,18 @@ struct BitReader {
 
 inline void refillBits(RangeCoder& coder, BitReader& reader)
 {
+    if (reader.inputLimit >= 8 && reader.inputPos <= reader.inputLimit - 8) {
+        // Eight bytes at once, big-endian, of which the whole bytes that
+        // fit are taken.
+        uint64_t word = 0;
+        for (int k = 0; k < 8; k++) word = word << 8 | reader.input[reader.inputPos + k];
+        int taken = (64 - coder.bitCount) >> 3;
+        coder.bitBuffer |= word >> coder.bitCount;
+        coder.bitCount += 8 * taken;
+        reader.inputPos += uint32_t(taken);
+        coder.bitBuffer &= ~uint64_t(0) << (64 - coder.bitCount);
+        return;
+    }
     while (coder.bitCount <= 56) {
         uint64_t byte = reader.inputPos < reader.inputLimit ? reader.input[reader.inputPos] : 0;
         if (reader.inputPos != UINT32_MAX) reader.inputPos++;
@@ -54,14 +66,31 @@ inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* i
 }
 
 // Smallest symbol index whose cumulative frequency is not above x: one more
-// than the number of indices above 0 whose cumulative frequency is above x,
-// found in powers of two over the zero-padded table.
+// than the number of indices above 0 whose cumulative frequency is above x.
+// Those indices come first, since the table falls, so the count is a run of
+// leading "above" answers: first of whole blocks of eight, then within the
+// next block. (Frequencies fit in 15 bits, so signed compares do.)
 inline int findSymbol(uint32_t x)
 {
+#ifdef __SSE2__
+    const __m128i target = _mm_set1_epi16(int16_t(x));
+    const __m128i* blocks = reinterpret_cast<const __m128i*>(blockCumFreq);
+    uint64_t above = 0;
+    for (int k = 0; k < cumFreqBlocks / 8; k++) {
+        __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(blocks + k), target), _mm_setzero_si128());
+        above |= uint64_t(_mm_movemask_epi8(mask) & 0xFF) << (8 * k);
+    }
+    int wholeBlocks = __builtin_ctzll(~above);
+    __m128i entries = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&symbolCumFreq[8 * wholeBlocks + 1]));
+    __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(entries, target), _mm_setzero_si128());
+    return 8 * wholeBlocks + __builtin_ctz(~unsigned(_mm_movemask_epi8(mask))) + 1;
+#else
+    // Binary lifting over the zero-padded table, in powers of two.
     int s = 1;
     for (int step = 256; step > 0; step >>= 1)
         if (symbolCumFreq[s + step - 1] > x) s += step;
     return s;
+#endif
 }
 
 // The target's place in the current interval, scaled to `total`.

@@ -7,7 +7,8 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the model's word-wide 
 int16_t symbolOfChar[codeCount];
 int16_t charOfSymbol[codeCount + 1];
 uint16_t symbolFreq[codeCount + 1];
-alignas(8) uint16_t symbolCumFreq[cumFreqEntries];
+alignas(16) uint16_t symbolCumFreq[cumFreqEntries];
+alignas(16) uint16_t blockCumFreq[cumFreqBlocks];
 uint16_t distanceCumFreq[distanceCount + 1];
 uint16_t distanceOfTarget[distanceTotal];
 
@@ -53,6 +54,11 @@ static void buildDistanceModel()
             distanceOfTarget[target] = uint16_t(d);
 }
 
+static void indexBlocks()
+{
+    for (int b = 0; b < cumFreqBlocks; b++) blockCumFreq[b] = symbolCumFreq[8 * b + 8];
+}
+
 // Every code starts with frequency 1: code k at symbol index k + 1.
 void resetModel()
 {
@@ -64,6 +70,7 @@ void resetModel()
     }
     symbolFreq[0] = 0;
     for (int i = codeCount; i < cumFreqEntries; i++) symbolCumFreq[i] = 0;
+    indexBlocks();
     if (distanceCumFreq[0] != distanceTotal) buildDistanceModel();
 }
 
@@ -78,4 +85,5 @@ void halveModel()
         sum += symbolFreq[i];
     }
     symbolCumFreq[0] = uint16_t(sum);
+    indexBlocks();
 }

@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 // ---- constants --------------------------------------------------------
 constexpr int ringSize = 4096;  // history positions, taken mod 4096
 constexpr int ringMask = ringSize - 1;
@@ -46,6 +50,13 @@ extern int16_t symbolOfChar[codeCount];
 extern int16_t charOfSymbol[codeCount + 1];
 extern uint16_t symbolFreq[codeCount + 1];
 extern uint16_t symbolCumFreq[cumFreqEntries];
+
+// Every eighth cumulative frequency, symbolCumFreq[8 * b + 8] for block b
+// (indices 8b + 1 .. 8b + 8), kept in step with the table: the decoder's
+// search first counts whole blocks above its target, eight at a time, then
+// the entries of one block.
+constexpr int cumFreqBlocks = 40;
+extern uint16_t blockCumFreq[cumFreqBlocks];
 
 // ---- the fixed distance model -----------------------------------------
 // Code d owns [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568.
@@ -127,6 +138,42 @@ inline Widening widenInterval(RangeCoder& coder)
 void resetModel();
 void halveModel();
 
+// Adds 1 to entries[0 .. count - 1]. No entry exceeds 32767, so the
+// additions never carry.
+inline void addOneBelow(uint16_t* entries, int count)
+{
+#ifdef __SSE2__
+    // Eight entries per step; the arrays are 16-byte aligned and padded.
+    alignas(16) static const uint16_t firstLanes[8][8] = {
+        {0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0, 0},
+        {1, 1, 1, 1, 0, 0, 0, 0}, {1, 1, 1, 1, 1, 0, 0, 0}, {1, 1, 1, 1, 1, 1, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 0}};
+    const __m128i ones = _mm_set1_epi16(1);
+    __m128i* block = reinterpret_cast<__m128i*>(entries);
+    int j = 0;
+    for (; j + 8 <= count; j += 8, block++) _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), ones));
+    if (j < count) {
+        __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i*>(firstLanes[count - j]));
+        _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), lanes));
+    }
+#else
+    // Four entries per 64-bit word (little-endian: entry j in the low bits).
+    constexpr uint64_t ones = 0x0001000100010001u;
+    int j = 0;
+    for (; j + 4 <= count; j += 4) {
+        uint64_t word;
+        memcpy(&word, &entries[j], 8);
+        word += ones;
+        memcpy(&entries[j], &word, 8);
+    }
+    if (j < count) {
+        uint64_t word;
+        memcpy(&word, &entries[j], 8);
+        word += ones >> (16 * (4 - (count - j)));
+        memcpy(&entries[j], &word, 8);
+    }
+#endif
+}
+
 // Counts one more occurrence of `symbol`, keeping the symbols sorted by
 // frequency (highest first) by swapping it with the first symbol of its
 // frequency run; halves every frequency first when the total has reached
@@ -148,22 +195,8 @@ inline void adaptModel(int symbol)
     }
     symbolFreq[i] = uint16_t(frequency + 1);
 
-    // Add 1 to symbolCumFreq[0 .. i - 1], four entries per 64-bit word: no
-    // entry exceeds 32767, so no carry crosses into its neighbour.
-    constexpr uint64_t ones = 0x0001000100010001u;
-    int j = 0;
-    for (; j + 4 <= i; j += 4) {
-        uint64_t word;
-        memcpy(&word, &symbolCumFreq[j], 8);
-        word += ones;
-        memcpy(&symbolCumFreq[j], &word, 8);
-    }
-    if (j < i) {
-        uint64_t word;
-        memcpy(&word, &symbolCumFreq[j], 8);
-        word += ones >> (16 * (4 - (i - j)));  // the entries below i only
-        memcpy(&symbolCumFreq[j], &word, 8);
-    }
+    addOneBelow(symbolCumFreq, i);
+    addOneBelow(blockCumFreq, (i - 1) >> 3);  // the blocks that end below i
 }
 
 bool growOutput();
