@@ -45,7 +45,8 @@ const Codec codecs[] = {
     {"xz-6", lzmaCompress, lzmaDecompress},
 };
 
-// MB/s of each benchmark, by its name, as the runs report them.
+// MB/s of each benchmark, by its name, as the runs report them: with
+// --benchmark_repetitions, the median of the repetitions.
 std::map<std::string, double> megabytesPerSecond;
 
 class CollectingReporter : public benchmark::ConsoleReporter {
@@ -53,6 +54,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Aggregate && !median) continue;
             auto rate = run.counters.find("bytes_per_second");
             if (rate != run.counters.end()) megabytesPerSecond[run.run_name.function_name] = rate->second / 1e6;
         }
@@ -99,9 +102,23 @@ double rate(const char* direction, const Codec& codec, const CorpusFile& file)
     return megabytesPerSecond[benchmarkName(direction, codec, file)];
 }
 
+// "12.3" or "-" for a benchmark this run left out.
+std::string speedText(double megabytes)
+{
+    char text[32] = "-";
+    if (megabytes > 0) snprintf(text, sizeof text, "%.1f", megabytes);
+    return text;
+}
+
+std::string ratioText(double ours, double peer)
+{
+    char text[32] = "-";
+    if (ours > 0 && peer > 0) snprintf(text, sizeof text, "%.2fx", ours / peer);
+    return text;
+}
+
 void printSummary(const std::vector<CorpusFile>& corpus, const std::map<std::string, size_t>& packedSizes)
 {
-    const Codec& lzari = codecs[0];
     std::printf("\n%-11s %9s | %8s %8s %8s %7s %7s | %8s %8s %8s %7s %7s | %9s %9s %9s\n", "corpus", "bytes",
                 "enc MB/s", "zlib-9", "xz-6", "/zlib", "/xz", "dec MB/s", "zlib-9", "xz-6", "/zlib", "/xz", "lzari",
                 "zlib-9", "xz-6");
@@ -112,13 +129,17 @@ void printSummary(const std::vector<CorpusFile>& corpus, const std::map<std::str
             decode[i] = rate("decode", codecs[i], file);
         }
         if (encode[0] == 0 && decode[0] == 0) continue;  // filtered out of this run
-        std::printf("%-11s %9zu | %8.1f %8.1f %8.1f %6.2fx %6.2fx | %8.1f %8.1f %8.1f %6.2fx %6.2fx | %9zu %9zu %9zu\n",
-                    file.name.c_str(), file.bytes.size(), encode[0], encode[1], encode[2], encode[0] / encode[1],
-                    encode[0] / encode[2], decode[0], decode[1], decode[2], decode[0] / decode[1],
-                    decode[0] / decode[2], packedSizes.at(std::string(lzari.name) + "/" + file.name),
-                    packedSizes.at("zlib-9/" + file.name), packedSizes.at("xz-6/" + file.name));
+        std::printf("%-11s %9zu | %8s %8s %8s %7s %7s | %8s %8s %8s %7s %7s | %9zu %9zu %9zu\n", file.name.c_str(),
+                    file.bytes.size(), speedText(encode[0]).c_str(), speedText(encode[1]).c_str(),
+                    speedText(encode[2]).c_str(), ratioText(encode[0], encode[1]).c_str(),
+                    ratioText(encode[0], encode[2]).c_str(), speedText(decode[0]).c_str(),
+                    speedText(decode[1]).c_str(), speedText(decode[2]).c_str(),
+                    ratioText(decode[0], decode[1]).c_str(), ratioText(decode[0], decode[2]).c_str(),
+                    packedSizes.at("lzari/" + file.name), packedSizes.at("zlib-9/" + file.name),
+                    packedSizes.at("xz-6/" + file.name));
     }
-    std::printf("\n/zlib and /xz: the codec's throughput as a multiple of the peer's, measured in this run.\n");
+    std::printf("\n/zlib and /xz: the codec's throughput as a multiple of the peer's, measured in this run;\n"
+                "MB/s count unpacked bytes. The last three columns are packed sizes in bytes.\n");
     for (const CorpusFile& file : corpus) std::printf("%-11s %s\n", file.name.c_str(), file.source.c_str());
 }
 

@@ -65,11 +65,22 @@ inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* i
     coder.codeOffset = readBits(coder, reader, 17);
 }
 
-// Smallest symbol index whose cumulative frequency is not above x: one more
-// than the number of indices above 0 whose cumulative frequency is above x.
-// Those indices come first, since the table falls, so the count is a run of
-// leading "above" answers: first of whole blocks of eight, then within the
-// next block. (Frequencies fit in 15 bits, so signed compares do.)
+// Smallest symbol index whose cumulative frequency is not above x, by
+// binary lifting in powers of two over the zero-padded table.
+inline int findSymbolByLifting(uint32_t x)
+{
+    int s = 1;
+    for (int step = 256; step > 0; step >>= 1)
+        if (symbolCumFreq[s + step - 1] > x) s += step;
+    return s;
+}
+
+// The same answer: the number of entries whose cumulative frequency is
+// above x (entry 0, the total, always is). Those come first, since the table
+// falls, so with SSE2 it is counted as a run of leading "above" answers:
+// first of whole blocks of eight, then within the next block. (Frequencies
+// fit in 15 bits, so signed compares do.) Two short steps instead of nine
+// dependent probes, on the same aligned words the update stores.
 inline int findSymbol(uint32_t x)
 {
 #ifdef __SSE2__
@@ -81,15 +92,11 @@ inline int findSymbol(uint32_t x)
         above |= uint64_t(_mm_movemask_epi8(mask) & 0xFF) << (8 * k);
     }
     int wholeBlocks = __builtin_ctzll(~above);
-    __m128i entries = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&symbolCumFreq[8 * wholeBlocks + 1]));
+    __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolCumFreq) + wholeBlocks);
     __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(entries, target), _mm_setzero_si128());
-    return 8 * wholeBlocks + __builtin_ctz(~unsigned(_mm_movemask_epi8(mask))) + 1;
+    return 8 * wholeBlocks + __builtin_ctz(~unsigned(_mm_movemask_epi8(mask)));
 #else
-    // Binary lifting over the zero-padded table, in powers of two.
-    int s = 1;
-    for (int step = 256; step > 0; step >>= 1)
-        if (symbolCumFreq[s + step - 1] > x) s += step;
-    return s;
+    return findSymbolByLifting(x);
 #endif
 }
 

@@ -56,7 +56,7 @@ static void buildDistanceModel()
 
 static void indexBlocks()
 {
-    for (int b = 0; b < cumFreqBlocks; b++) blockCumFreq[b] = symbolCumFreq[8 * b + 8];
+    for (int b = 0; b < cumFreqBlocks; b++) blockCumFreq[b] = symbolCumFreq[8 * b + 7];
 }
 
 // Every code starts with frequency 1: code k at symbol index k + 1.

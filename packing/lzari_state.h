@@ -51,10 +51,10 @@ extern int16_t charOfSymbol[codeCount + 1];
 extern uint16_t symbolFreq[codeCount + 1];
 extern uint16_t symbolCumFreq[cumFreqEntries];
 
-// Every eighth cumulative frequency, symbolCumFreq[8 * b + 8] for block b
-// (indices 8b + 1 .. 8b + 8), kept in step with the table: the decoder's
-// search first counts whole blocks above its target, eight at a time, then
-// the entries of one block.
+// The last cumulative frequency of every block of eight entries,
+// symbolCumFreq[8 * b + 7] for block b (entries 8b .. 8b + 7), kept in step
+// with the table: the decoder's search first counts whole blocks above its
+// target, eight at a time, then the entries of one block.
 constexpr int cumFreqBlocks = 40;
 extern uint16_t blockCumFreq[cumFreqBlocks];
 
@@ -138,25 +138,11 @@ inline Widening widenInterval(RangeCoder& coder)
 void resetModel();
 void halveModel();
 
-// Adds 1 to entries[0 .. count - 1]. No entry exceeds 32767, so the
-// additions never carry.
-inline void addOneBelow(uint16_t* entries, int count)
+// Adds 1 to entries[0 .. count - 1], four entries per 64-bit word (entry j
+// in the low bits: little-endian). No entry exceeds 32767, so the additions
+// never carry into a neighbour.
+inline void addOneBelowByWords(uint16_t* entries, int count)
 {
-#ifdef __SSE2__
-    // Eight entries per step; the arrays are 16-byte aligned and padded.
-    alignas(16) static const uint16_t firstLanes[8][8] = {
-        {0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0, 0},
-        {1, 1, 1, 1, 0, 0, 0, 0}, {1, 1, 1, 1, 1, 0, 0, 0}, {1, 1, 1, 1, 1, 1, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 0}};
-    const __m128i ones = _mm_set1_epi16(1);
-    __m128i* block = reinterpret_cast<__m128i*>(entries);
-    int j = 0;
-    for (; j + 8 <= count; j += 8, block++) _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), ones));
-    if (j < count) {
-        __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i*>(firstLanes[count - j]));
-        _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), lanes));
-    }
-#else
-    // Four entries per 64-bit word (little-endian: entry j in the low bits).
     constexpr uint64_t ones = 0x0001000100010001u;
     int j = 0;
     for (; j + 4 <= count; j += 4) {
@@ -171,6 +157,26 @@ inline void addOneBelow(uint16_t* entries, int count)
         word += ones >> (16 * (4 - (count - j)));
         memcpy(&entries[j], &word, 8);
     }
+}
+
+// The same, eight entries per step where SSE2 is there; the arrays are
+// 16-byte aligned and padded to whole steps.
+inline void addOneBelow(uint16_t* entries, int count)
+{
+#ifdef __SSE2__
+    alignas(16) static const uint16_t firstLanes[8][8] = {
+        {0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0, 0},
+        {1, 1, 1, 1, 0, 0, 0, 0}, {1, 1, 1, 1, 1, 0, 0, 0}, {1, 1, 1, 1, 1, 1, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 0}};
+    const __m128i ones = _mm_set1_epi16(1);
+    __m128i* block = reinterpret_cast<__m128i*>(entries);
+    int j = 0;
+    for (; j + 8 <= count; j += 8, block++) _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), ones));
+    if (j < count) {
+        __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i*>(firstLanes[count - j]));
+        _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), lanes));
+    }
+#else
+    addOneBelowByWords(entries, count);
 #endif
 }
 
@@ -185,18 +191,18 @@ inline void adaptModel(int symbol)
     int i = symbol;
     uint16_t frequency = symbolFreq[i];
     while (symbolFreq[i - 1] == frequency) i--;
-    if (i < symbol) {
-        int16_t codeAtI = charOfSymbol[i];
-        int16_t codeAtSymbol = charOfSymbol[symbol];
-        charOfSymbol[i] = codeAtSymbol;
-        charOfSymbol[symbol] = codeAtI;
-        symbolOfChar[codeAtSymbol] = int16_t(i);
-        symbolOfChar[codeAtI] = int16_t(symbol);
-    }
+    // Swap the codes at i and symbol; when they are the same index, this
+    // rewrites what is there, which costs less than a hard-to-predict test.
+    int16_t codeAtI = charOfSymbol[i];
+    int16_t codeAtSymbol = charOfSymbol[symbol];
+    charOfSymbol[i] = codeAtSymbol;
+    charOfSymbol[symbol] = codeAtI;
+    symbolOfChar[codeAtI] = int16_t(symbol);
+    symbolOfChar[codeAtSymbol] = int16_t(i);
     symbolFreq[i] = uint16_t(frequency + 1);
 
     addOneBelow(symbolCumFreq, i);
-    addOneBelow(blockCumFreq, (i - 1) >> 3);  // the blocks that end below i
+    addOneBelow(blockCumFreq, i >> 3);  // the blocks that end below i
 }
 
 bool growOutput();

@@ -48,6 +48,7 @@ void expectModelConsistent()
     }
     ASSERT_EQ(symbolCumFreq[0], sum);
     ASSERT_LE(sum, 32767u);
+    for (int b = 0; b < cumFreqBlocks; b++) ASSERT_EQ(blockCumFreq[b], symbolCumFreq[8 * b + 7]) << "block " << b;
 }
 
 TEST(SymbolModel, HalvesFirstAtThe32454thUpdate)
@@ -95,15 +96,31 @@ TEST(Search, FindsTheIntervalHoldingTheTarget)
 {
     resetModel();
     for (int update = 0; update < 5000; update++) adaptModel(symbolOfChar[(update * 7) % 40]);
+    expectModelConsistent();
     for (unsigned x = 0; x < symbolCumFreq[0]; x++) {
         int s = findSymbol(x);
         ASSERT_LE(symbolCumFreq[s], x);
         ASSERT_GT(symbolCumFreq[s - 1], x);
+        ASSERT_EQ(findSymbolByLifting(x), s) << "both searches agree";
     }
     for (unsigned x = 0; x < distanceCumFreq[0]; x++) {
         int d = distanceOfTarget[x];
         ASSERT_LE(distanceCumFreq[d + 1], x);
         ASSERT_GT(distanceCumFreq[d], x);
+    }
+}
+
+TEST(Update, AddsOneToExactlyTheEntriesBelowTheCount)
+{
+    for (int count = 0; count <= 40; count++) {
+        alignas(16) uint16_t wide[48], words[48];
+        for (int j = 0; j < 48; j++) wide[j] = words[j] = uint16_t(1000 - j);
+        addOneBelow(wide, count);
+        addOneBelowByWords(words, count);
+        for (int j = 0; j < 48; j++) {
+            ASSERT_EQ(wide[j], 1000 - j + (j < count)) << "count " << count << ", entry " << j;
+            ASSERT_EQ(words[j], wide[j]) << "count " << count << ", entry " << j;
+        }
     }
 }
 
