@@ -2,7 +2,7 @@
 # builds what it needs.
 #
 #   make test    build everything and run every test
-#   make bench   codec throughput against zlib -9 and xz -6
+#   make bench   codec throughput against zlib -9 and xz -6, unpack memory
 #   make fuzz    fuzz the decoder for FUZZ_SECONDS (default 300)
 #   make clean
 
@@ -40,6 +40,7 @@ test: host
 
 bench: host
 	$(HOST)/bench/codec_bench
+	bash bench/unpack_memory.sh $(HOST)/tools/lzari
 
 fuzz: sanitized
 	mkdir -p $(BUILD)/fuzz-corpus

@@ -10,6 +10,7 @@ packages=(
     libcli11-dev libtomlplusplus-dev      # the host tools
     zlib1g-dev liblzma-dev               # the benchmark's peers
     clang libclang-rt-dev                # sanitizers and libFuzzer
+    time                                 # the benchmark's memory figure
 )
 
 missing=()

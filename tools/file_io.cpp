@@ -1,6 +1,7 @@
 #include "file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,26 +31,35 @@ struct TemporaryFile {
 
 }  // namespace
 
-std::vector<uint8_t> readWholeFile(const std::string& path)
+MappedFile::MappedFile(const std::string& path)
 {
     int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) failWithErrno("can't open", path);
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[1 << 16];
-    for (;;) {
-        ssize_t count = read(descriptor, chunk, sizeof chunk);
-        if (count == 0) break;
-        if (count < 0) {
-            if (errno == EINTR) continue;
+    struct stat status;
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        int saved = S_ISDIR(status.st_mode) ? EISDIR : errno;
+        close(descriptor);
+        errno = saved;
+        failWithErrno("can't read", path);
+    }
+    size_ = size_t(status.st_size);
+    if (size_ > 0) {
+        void* mapped = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, descriptor, 0);
+        if (mapped == MAP_FAILED) {
             int saved = errno;
             close(descriptor);
             errno = saved;
             failWithErrno("can't read", path);
         }
-        bytes.insert(bytes.end(), chunk, chunk + count);
+        data_ = static_cast<const uint8_t*>(mapped);
+        madvise(mapped, size_, MADV_SEQUENTIAL);
     }
     close(descriptor);
-    return bytes;
+}
+
+MappedFile::~MappedFile()
+{
+    if (data_) munmap(const_cast<uint8_t*>(data_), size_);
 }
 
 FILETIME fileModificationTime(const std::string& path)

@@ -5,11 +5,25 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "packed_payload.h"
 
-std::vector<uint8_t> readWholeFile(const std::string& path);
+// A file's bytes, mapped read-only rather than copied into the heap, so
+// that unpacking needs no memory beyond its output.
+class MappedFile {
+public:
+    explicit MappedFile(const std::string& path);
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+
+private:
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 // The file's modification time as a FILETIME.
 FILETIME fileModificationTime(const std::string& path);

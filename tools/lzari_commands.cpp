@@ -26,7 +26,7 @@ struct Unpacked {
 // or that does not decode as a well-formed stream does.
 Unpacked unpackContainer(const std::string& path)
 {
-    std::vector<uint8_t> container = readWholeFile(path);
+    MappedFile container(path);
     if (container.size() > UINT32_MAX) throw std::runtime_error(path + ": too large to be a container");
     Unpacked unpacked;
     if (!readPayloadFields(container.data(), uint32_t(container.size()), &unpacked.fields))
@@ -53,21 +53,26 @@ void packFile(const std::string& inputPath, const std::string& outputPath, const
         if (!time)
             throw std::runtime_error("bad time '" + *options.timeText + "': expected 'YYYY-MM-DD HH:MM:SS' (UTC)");
     }
-    std::vector<uint8_t> input = readWholeFile(inputPath);
+    MappedFile input(inputPath);
     if (input.size() > UINT32_MAX) throw std::runtime_error(inputPath + ": too large to pack (4 GB at most)");
     if (options.version1 && !time) time = fileModificationTime(inputPath);
 
     BufferResult result = lzariEncode(input.data(), uint32_t(input.size()));
-    CodecBlock encoded(result.data);
+    CodecBlock container(result.data);
     if (!result.data) throw std::runtime_error(inputPath + ": out of memory while packing");
-    std::vector<uint8_t> container(result.data, result.data + result.size);
+    size_t size = result.size;
     if (options.version1) {
-        memcpy(container.data(), magicVersion1, 4);
-        uint8_t trailer[8];
-        writeFileTime(trailer, *time);
-        container.insert(container.end(), trailer, trailer + sizeof trailer);
+        // The encoder's container with the other magic and the time stamp
+        // appended: version 1.
+        uint8_t* grown = static_cast<uint8_t*>(realloc(container.get(), size + 8));
+        if (!grown) throw std::runtime_error(inputPath + ": out of memory while packing");
+        container.release();
+        container.reset(grown);
+        memcpy(grown, magicVersion1, 4);
+        writeFileTime(grown + size, *time);
+        size += 8;
     }
-    writeFileAtomically(outputPath, container.data(), container.size(), std::nullopt);
+    writeFileAtomically(outputPath, container.get(), size, std::nullopt);
 }
 
 void unpackFile(const std::string& inputPath, const std::string& outputPath)
