@@ -4,7 +4,7 @@
 // the symbols a stream codes.
 #pragma once
 
-#include "lzari_state.h"
+#include "lzari_model.h"
 
 // Reads the coded stream most significant bit first. Past the end of the
 // container it reads 0 bits, so that a damaged stream never reads out of
@@ -65,41 +65,6 @@ inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* i
     coder.codeOffset = readBits(coder, reader, 17);
 }
 
-// Smallest symbol index whose cumulative frequency is not above x, by
-// binary lifting in powers of two over the zero-padded table.
-inline int findSymbolByLifting(uint32_t x)
-{
-    int s = 1;
-    for (int step = 256; step > 0; step >>= 1)
-        if (symbolCumFreq[s + step - 1] > x) s += step;
-    return s;
-}
-
-// The same answer: the number of entries whose cumulative frequency is
-// above x (entry 0, the total, always is). Those come first, since the table
-// falls, so with SSE2 it is counted as a run of leading "above" answers:
-// first of whole blocks of eight, then within the next block. (Frequencies
-// fit in 15 bits, so signed compares do.) Two short steps instead of nine
-// dependent probes, on the same aligned words the update stores.
-inline int findSymbol(uint32_t x)
-{
-#ifdef __SSE2__
-    const __m128i target = _mm_set1_epi16(int16_t(x));
-    const __m128i* blocks = reinterpret_cast<const __m128i*>(blockCumFreq);
-    uint64_t above = 0;
-    for (int k = 0; k < cumFreqBlocks / 8; k++) {
-        __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(blocks + k), target), _mm_setzero_si128());
-        above |= uint64_t(_mm_movemask_epi8(mask) & 0xFF) << (8 * k);
-    }
-    int wholeBlocks = __builtin_ctzll(~above);
-    __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolCumFreq) + wholeBlocks);
-    __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(entries, target), _mm_setzero_si128());
-    return 8 * wholeBlocks + __builtin_ctz(~unsigned(_mm_movemask_epi8(mask)));
-#else
-    return findSymbolByLifting(x);
-#endif
-}
-
 // The target's place in the current interval, scaled to `total`.
 inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t total)
 {
@@ -122,9 +87,9 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
 inline int decodeSymbol(RangeCoder& coder, BitReader& reader)
 {
     uint32_t range = coder.rangeHigh - coder.rangeLow;
-    uint32_t total = symbolCumFreq[0];
+    uint32_t total = symbolTotal();
     int s = findSymbol(decodeTarget(coder, range, total));
-    consumeInterval(coder, reader, range, total, symbolCumFreq[s - 1], symbolCumFreq[s]);
+    consumeInterval(coder, reader, range, total, symbolCumFreq(s - 1), symbolCumFreq(s));
     int code = charOfSymbol[s];
     adaptModel(s);
     return code;

@@ -3,7 +3,7 @@
 // the tests use them too, to write streams the encoder never would.
 #pragma once
 
-#include "lzari_state.h"
+#include "lzari_model.h"
 
 // Starts a coding run on the output area (outputBuffer, outputPos).
 inline void startEncoding(RangeCoder& coder) { coder = RangeCoder{0, rangeFull, 0, 0, 0, 0}; }
@@ -59,7 +59,7 @@ inline void produceInterval(RangeCoder& coder, uint32_t total, uint32_t upperCum
 inline void encodeSymbol(RangeCoder& coder, int code)
 {
     int s = symbolOfChar[code];
-    produceInterval(coder, symbolCumFreq[0], symbolCumFreq[s - 1], symbolCumFreq[s]);
+    produceInterval(coder, symbolTotal(), symbolCumFreq(s - 1), symbolCumFreq(s));
     adaptModel(s);
 }
 

@@ -1,17 +1,12 @@
-// What the decoder and the encoder share: the constants, the adaptive symbol
-// model, the fixed distance model, the arithmetic coder's registers and its
-// renormalisation, the output and the history ring. The model tables, ring
-// and positions are process-wide, as in the original codec: the setup
-// program runs one thread and decodes one payload at a time.
+// What the decoder and the encoder share besides the models: the constants,
+// the arithmetic coder's registers and its renormalisation, the output and
+// the history ring. The models (lzari_model.h), ring and positions are
+// process-wide, as in the original codec: the setup program runs one thread
+// and decodes one payload at a time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 // ---- constants --------------------------------------------------------
 constexpr int ringSize = 4096;  // history positions, taken mod 4096
@@ -39,30 +34,6 @@ constexpr int encoderRingSize = ringSize + longestMatch - 1;  // 4155
 
 static_assert(codeCount == 314, "256 literals and 58 match lengths");
 static_assert(startOfWriting == 4036, "the first byte is written 60 before the end");
-
-// ---- the symbol model (index 0 is a sentinel) --------------------------
-// Symbols stay sorted by frequency, highest first; symbolCumFreq[i] is the
-// sum of the frequencies above index i, so [0] is the total and [314] is 0.
-// The cumulative table is padded with zeros past 314: the search steps in
-// powers of two and the update works on 8-byte words.
-constexpr int cumFreqEntries = 520;
-extern int16_t symbolOfChar[codeCount];
-extern int16_t charOfSymbol[codeCount + 1];
-extern uint16_t symbolFreq[codeCount + 1];
-extern uint16_t symbolCumFreq[cumFreqEntries];
-
-// The last cumulative frequency of every block of eight entries,
-// symbolCumFreq[8 * b + 7] for block b (entries 8b .. 8b + 7), kept in step
-// with the table: the decoder's search first counts whole blocks above its
-// target, eight at a time, then the entries of one block.
-constexpr int cumFreqBlocks = 40;
-extern uint16_t blockCumFreq[cumFreqBlocks];
-
-// ---- the fixed distance model -----------------------------------------
-// Code d owns [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568.
-extern uint16_t distanceCumFreq[distanceCount + 1];
-// The inverse, for the decoder: the distance code owning each target.
-extern uint16_t distanceOfTarget[distanceTotal];
 
 // ---- output and history --------------------------------------------------
 extern uint32_t textLength;
@@ -131,78 +102,6 @@ inline Widening widenInterval(RangeCoder& coder)
     coder.rangeLow = (low << straddled) & 0xFFFF;
     coder.rangeHigh = (rangeHalf | ((top << straddled) & 0xFFFF) | ((1u << straddled) - 1)) + 1;
     return widening;
-}
-
-// ---- the model --------------------------------------------------------
-
-void resetModel();
-void halveModel();
-
-// Adds 1 to entries[0 .. count - 1], four entries per 64-bit word (entry j
-// in the low bits: little-endian). No entry exceeds 32767, so the additions
-// never carry into a neighbour.
-inline void addOneBelowByWords(uint16_t* entries, int count)
-{
-    constexpr uint64_t ones = 0x0001000100010001u;
-    int j = 0;
-    for (; j + 4 <= count; j += 4) {
-        uint64_t word;
-        memcpy(&word, &entries[j], 8);
-        word += ones;
-        memcpy(&entries[j], &word, 8);
-    }
-    if (j < count) {
-        uint64_t word;
-        memcpy(&word, &entries[j], 8);
-        word += ones >> (16 * (4 - (count - j)));
-        memcpy(&entries[j], &word, 8);
-    }
-}
-
-// The same, eight entries per step where SSE2 is there; the arrays are
-// 16-byte aligned and padded to whole steps.
-inline void addOneBelow(uint16_t* entries, int count)
-{
-#ifdef __SSE2__
-    alignas(16) static const uint16_t firstLanes[8][8] = {
-        {0, 0, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 0, 0, 0, 0, 0}, {1, 1, 0, 0, 0, 0, 0, 0}, {1, 1, 1, 0, 0, 0, 0, 0},
-        {1, 1, 1, 1, 0, 0, 0, 0}, {1, 1, 1, 1, 1, 0, 0, 0}, {1, 1, 1, 1, 1, 1, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 0}};
-    const __m128i ones = _mm_set1_epi16(1);
-    __m128i* block = reinterpret_cast<__m128i*>(entries);
-    int j = 0;
-    for (; j + 8 <= count; j += 8, block++) _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), ones));
-    if (j < count) {
-        __m128i lanes = _mm_load_si128(reinterpret_cast<const __m128i*>(firstLanes[count - j]));
-        _mm_store_si128(block, _mm_add_epi16(_mm_load_si128(block), lanes));
-    }
-#else
-    addOneBelowByWords(entries, count);
-#endif
-}
-
-// Counts one more occurrence of `symbol`, keeping the symbols sorted by
-// frequency (highest first) by swapping it with the first symbol of its
-// frequency run; halves every frequency first when the total has reached
-// its limit. The sentinel frequency 0 at index 0 ends the run search.
-inline void adaptModel(int symbol)
-{
-    if (symbolCumFreq[0] >= totalLimit) halveModel();
-
-    int i = symbol;
-    uint16_t frequency = symbolFreq[i];
-    while (symbolFreq[i - 1] == frequency) i--;
-    // Swap the codes at i and symbol; when they are the same index, this
-    // rewrites what is there, which costs less than a hard-to-predict test.
-    int16_t codeAtI = charOfSymbol[i];
-    int16_t codeAtSymbol = charOfSymbol[symbol];
-    charOfSymbol[i] = codeAtSymbol;
-    charOfSymbol[symbol] = codeAtI;
-    symbolOfChar[codeAtI] = int16_t(symbol);
-    symbolOfChar[codeAtSymbol] = int16_t(i);
-    symbolFreq[i] = uint16_t(frequency + 1);
-
-    addOneBelow(symbolCumFreq, i);
-    addOneBelow(blockCumFreq, i >> 3);  // the blocks that end below i
 }
 
 bool growOutput();

@@ -1,0 +1,162 @@
+// The two models both directions share: the adaptive symbol model (literal
+// bytes and match lengths) and the fixed distance model.
+//
+// The symbol model keeps its symbols sorted by frequency, highest first;
+// symbol index 0 is a sentinel of frequency 0. symbolCumFreq(i), the sum of
+// the frequencies above index i, is kept in two parts so that counting one
+// more occurrence changes a fixed, small number of entries: the indices form
+// blocks of eight (block b holds 8b .. 8b + 7), and
+//     symbolCumFreq(i) = blockCumFreq[block of i] + cumFreqInBlock[i],
+// the sum over the later blocks plus the sum over the later indices of the
+// same block. Searches count blocks first, then indices within one block.
+#pragma once
+
+#include "lzari_state.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+constexpr int modelBlocks = 40;                  // 320 indices: 0..314 and padding
+constexpr int modelEntries = 8 * modelBlocks;
+
+extern int16_t symbolOfChar[codeCount];          // code -> symbol index
+extern int16_t charOfSymbol[codeCount + 1];      // symbol index -> code
+extern uint16_t symbolFreq[modelEntries];        // 0 at index 0 and past 314
+extern uint16_t blockLastFreq[modelBlocks];      // symbolFreq[8b + 7], the block's lowest
+extern uint16_t blockCumFreq[modelBlocks];       // frequencies of all later blocks
+extern uint16_t cumFreqInBlock[modelEntries];    // frequencies of the later indices in the block
+
+inline uint32_t symbolCumFreq(int index) { return uint32_t(blockCumFreq[index >> 3]) + cumFreqInBlock[index]; }
+inline uint32_t symbolTotal() { return blockCumFreq[0] + cumFreqInBlock[0]; }
+
+// Code d owns [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568; the
+// decoder finds the code owning a target in distanceOfTarget.
+extern uint16_t distanceCumFreq[distanceCount + 1];
+extern uint16_t distanceOfTarget[distanceTotal];
+
+void resetModel();
+void halveModel();
+
+#ifdef __SSE2__
+constexpr bool modelHasVectors = true;
+#else
+constexpr bool modelHasVectors = false;
+#endif
+
+// ---- the two searches -------------------------------------------------
+// Both count a run of leading "above" answers over a falling sequence:
+// first whole blocks (by each block's last value), then the entries of the
+// next block. Frequencies fit in 15 bits, so signed 16-bit compares do.
+
+#ifdef __SSE2__
+// The number of leading entries of `values` (a multiple of eight, 16-byte
+// aligned) that are above `bound`, when those form a prefix.
+template <int count>
+inline int leadingAbove(const uint16_t* values, __m128i bound)
+{
+    const __m128i* vectors = reinterpret_cast<const __m128i*>(values);
+    uint64_t above = 0;
+    for (int k = 0; k < count / 8; k++) {
+        __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(vectors + k), bound), _mm_setzero_si128());
+        above |= uint64_t(_mm_movemask_epi8(mask) & 0xFF) << (8 * k);
+    }
+    return __builtin_ctzll(~above);
+}
+
+inline int leadingAboveInBlock(__m128i entries, __m128i bound, unsigned forcedFirst)
+{
+    unsigned above = unsigned(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(entries, bound), _mm_setzero_si128())));
+    return __builtin_ctz(~(above | forcedFirst));
+}
+#endif
+
+// The symbol index whose interval holds the target x (x < the total): the
+// smallest index whose cumulative frequency is not above x, which is the
+// number of indices whose cumulative frequency is above x.
+template <bool vectors = modelHasVectors>
+inline int findSymbol(uint32_t x)
+{
+#ifdef __SSE2__
+    if constexpr (vectors) {
+        const __m128i bound = _mm_set1_epi16(int16_t(x));
+        int block = leadingAbove<modelBlocks>(blockCumFreq, bound);
+        __m128i entries = _mm_add_epi16(_mm_set1_epi16(int16_t(blockCumFreq[block])),
+                                        _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block));
+        return 8 * block + leadingAboveInBlock(entries, bound, 0);
+    }
+#endif
+    int s = 1;  // binary lifting: symbolCumFreq(s - 1) > x throughout
+    for (int step = 256; step > 0; step >>= 1)
+        if (s + step - 1 < modelEntries && symbolCumFreq(s + step - 1) > x) s += step;
+    return s;
+}
+
+// The first index of the run of symbols that share symbol's frequency: one
+// more than the number of indices from 1 on with a higher frequency.
+template <bool vectors = modelHasVectors>
+inline int runStart(int symbol)
+{
+    uint16_t frequency = symbolFreq[symbol];
+#ifdef __SSE2__
+    if constexpr (vectors) {
+        const __m128i bound = _mm_set1_epi16(int16_t(frequency));
+        int block = leadingAbove<modelBlocks>(blockLastFreq, bound);
+        __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolFreq) + block);
+        // The sentinel at index 0 has frequency 0; count it as "above", so
+        // that the count is the run's first index.
+        return 8 * block + leadingAboveInBlock(entries, bound, block == 0 ? 1 : 0);
+    }
+#endif
+    int i = symbol;
+    while (symbolFreq[i - 1] == frequency) i--;
+    return i;
+}
+
+// ---- the update ---------------------------------------------------------
+
+// Adds one to every symbolCumFreq(j) with j < index: the earlier indices of
+// its block and every earlier block.
+template <bool vectors = modelHasVectors>
+inline void countBelow(int index)
+{
+    int block = index >> 3;
+#ifdef __SSE2__
+    if constexpr (vectors) {
+        const __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+        __m128i* inBlock = reinterpret_cast<__m128i*>(cumFreqInBlock) + block;
+        __m128i below = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(index & 7)), lane);  // -1 in lanes below
+        _mm_store_si128(inBlock, _mm_sub_epi16(_mm_load_si128(inBlock), below));
+        __m128i* blocks = reinterpret_cast<__m128i*>(blockCumFreq);
+        for (int k = 0; k < modelBlocks / 8; k++) {
+            __m128i earlier = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(block - 8 * k)), lane);
+            _mm_store_si128(blocks + k, _mm_sub_epi16(_mm_load_si128(blocks + k), earlier));
+        }
+        return;
+    }
+#endif
+    for (int j = 8 * block; j < index; j++) cumFreqInBlock[j]++;
+    for (int b = 0; b < block; b++) blockCumFreq[b]++;
+}
+
+// Counts one more occurrence of `symbol`: halves every frequency first when
+// the total has reached its limit, then swaps the symbol's code with the
+// code at the head of its frequency run, so that the order stays sorted, and
+// counts the occurrence there.
+template <bool vectors = modelHasVectors>
+inline void adaptModel(int symbol)
+{
+    if (symbolTotal() >= totalLimit) halveModel();
+    int i = runStart<vectors>(symbol);
+    // When i is the symbol itself this rewrites what is there, which costs
+    // less than a test that is hard to predict.
+    int16_t codeAtI = charOfSymbol[i];
+    int16_t codeAtSymbol = charOfSymbol[symbol];
+    charOfSymbol[i] = codeAtSymbol;
+    charOfSymbol[symbol] = codeAtI;
+    symbolOfChar[codeAtI] = int16_t(symbol);
+    symbolOfChar[codeAtSymbol] = int16_t(i);
+    symbolFreq[i]++;
+    blockLastFreq[i >> 3] = symbolFreq[i | 7];
+    countBelow<vectors>(i);
+}
