@@ -55,11 +55,14 @@ static void copyMatch(uint8_t* output, uint32_t position, uint32_t distance, uin
         return;
     }
     const uint8_t* from = to - distance;
-    if (distance >= 8 && end - position >= ((length + 7) & ~7u)) {
+    if (distance >= 8 && end - position >= length + 16) {
         // Eight bytes at a time; with the source 8 or more bytes back, each
-        // word reads only bytes already written. The last word may write a
-        // few bytes past the match, which later bytes overwrite.
-        for (uint32_t k = 0; k < length; k += 8) memcpy(to + k, from + k, 8);
+        // word reads only bytes already written. The first two words go
+        // unconditionally (most matches are short), and the last word may
+        // write up to 15 bytes past the match, which later bytes overwrite.
+        memcpy(to, from, 8);
+        memcpy(to + 8, from + 8, 8);
+        for (uint32_t k = 16; k < length; k += 8) memcpy(to + k, from + k, 8);
         return;
     }
     for (uint32_t k = 0; k < length; k++) to[k] = from[k];

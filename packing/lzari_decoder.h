@@ -16,18 +16,18 @@ struct BitReader {
     uint32_t inputLimit;  // bytes from here on read as 0
 };
 
+// Tops the buffer up to at least 56 bits. While eight bytes remain before
+// the limit, it takes a big-endian word without a branch on the count: the
+// whole bytes that fit are consumed, and the bits of the partial byte that
+// also land in the buffer are the same bits the next top-up writes there.
 inline void refillBits(RangeCoder& coder, BitReader& reader)
 {
-    if (reader.inputLimit >= 8 && reader.inputPos <= reader.inputLimit - 8) {
-        // Eight bytes at once, big-endian, of which the whole bytes that
-        // fit are taken.
+    if (reader.inputPos <= reader.inputLimit && reader.inputLimit - reader.inputPos >= 8) {
         uint64_t word = 0;
         for (int k = 0; k < 8; k++) word = word << 8 | reader.input[reader.inputPos + k];
-        int taken = (64 - coder.bitCount) >> 3;
         coder.bitBuffer |= word >> coder.bitCount;
-        coder.bitCount += 8 * taken;
-        reader.inputPos += uint32_t(taken);
-        coder.bitBuffer &= ~uint64_t(0) << (64 - coder.bitCount);
+        reader.inputPos += uint32_t(63 - coder.bitCount) >> 3;
+        coder.bitCount |= 56;
         return;
     }
     while (coder.bitCount <= 56) {
@@ -41,7 +41,7 @@ inline void refillBits(RangeCoder& coder, BitReader& reader)
 // The next n bits (0 <= n <= 17) as a number.
 inline uint32_t readBits(RangeCoder& coder, BitReader& reader, int n)
 {
-    if (coder.bitCount < n) refillBits(coder, reader);
+    refillBits(coder, reader);
     uint32_t bits = uint32_t(coder.bitBuffer >> 1 >> (63 - n));
     coder.bitBuffer <<= n;
     coder.bitCount -= n;
