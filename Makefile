@@ -9,10 +9,11 @@
 BUILD := build
 HOST := $(BUILD)/host
 SANITIZED := $(BUILD)/sanitized
+WIN32 := $(BUILD)/win32
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized host test bench fuzz clean
+.PHONY: all deps sanitized win32 host test bench fuzz clean
 
 all: host
 
@@ -30,13 +31,22 @@ sanitized: deps
 	    echo "clang++ not found: no sanitized tests and no fuzzing"; \
 	fi
 
-host: deps sanitized
-	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+# The Win32 build: the setup program and the tests that run under Wine.
+win32: deps
+	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+	cmake --build $(WIN32) -j $(JOBS)
+
+# The host build's CTest also runs the sanitized and the Win32 tests.
+host: deps sanitized win32
+	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWIN32_BUILD_DIR=$(abspath $(WIN32)) \
 	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_decoder),$(abspath $(SANITIZED)),) >/dev/null
 	cmake --build $(HOST) -j $(JOBS)
 
+# Wine's windows need a display: without one, the tests run under Xvfb.
+HEADLESS = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
+
 test: host
-	ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
+	$(HEADLESS) ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
 
 # Repetitions interleaved at random, so that the codec and its peers share
 # the machine's moments of load; the summary takes each one's median.

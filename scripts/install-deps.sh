@@ -7,10 +7,13 @@ set -euo pipefail
 packages=(
     make cmake ninja-build g++ pkg-config
     libgtest-dev libbenchmark-dev        # tests and benchmarks
+    googletest                           # its sources, cross-compiled for the Win32 tests
     libcli11-dev libtomlplusplus-dev      # the host tools
     zlib1g-dev liblzma-dev               # the benchmark's peers
     clang libclang-rt-dev                # sanitizers and libFuzzer
     time                                 # the benchmark's memory figure
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686   # the Win32 build
+    wine wine32:i386 wine64 xvfb xauth   # running it, headless
 )
 
 missing=()
@@ -22,10 +25,12 @@ done
 
 if [[ $(id -u) -ne 0 ]]; then
     echo "missing Debian packages: ${missing[*]}" >&2
-    echo "install them with: sudo apt-get update && sudo apt-get install ${missing[*]}" >&2
+    echo "install them as root: scripts/install-deps.sh (wine32 needs 'dpkg --add-architecture i386' first)" >&2
     exit 1
 fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 comes from Debian's i386 architecture.
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
