@@ -2,7 +2,7 @@
 # builds what it needs.
 #
 #   make test    build everything and run every test
-#   make bench   codec throughput against zlib -9 and xz -6, unpack memory
+#   make bench   codec throughput against zlib -9 and xz -6, unpack memory, 32 against 64 bits
 #   make fuzz    fuzz the decoder for FUZZ_SECONDS (default 300)
 #   make clean
 
@@ -56,6 +56,7 @@ BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_enable_random_interleaving=
 bench: host
 	$(HOST)/bench/codec_bench $(BENCH_FLAGS)
 	bash bench/unpack_memory.sh $(HOST)/tools/lzari
+	$(HEADLESS) bash bench/word_size.sh $(HOST)/bench/codec_timing $(WIN32)/bench/codec_timing.exe
 
 fuzz: sanitized
 	mkdir -p $(BUILD)/fuzz-corpus

@@ -8,11 +8,7 @@ lzari=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-lib=/usr/lib/x86_64-linux-gnu
-cat "$lib/libstdc++.so.6" /usr/bin/bash "$lib/libc.so.6" 2>/dev/null | head -c 2873856 >"$work/QRV.EXE" || true
-if [[ $(stat -c %s "$work/QRV.EXE") -lt 2873856 ]]; then
-    head -c 2873856 /dev/urandom >"$work/QRV.EXE"
-fi
+bash "$(dirname "$0")/make_sample.sh" "$work/QRV.EXE"
 printf 'x' >"$work/tiny"
 "$lzari" pack --v1 "$work/QRV.EXE" "$work/QRV.EXE.lz"
 "$lzari" pack --v1 "$work/tiny" "$work/tiny.lz"
