@@ -45,8 +45,13 @@ host: deps sanitized win32
 # Wine's windows need a display: without one, the tests run under Xvfb.
 HEADLESS = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 
+# Wine's server is started afresh for the run (under its display) and
+# ended after it.
 test: host
-	$(HEADLESS) ctest --test-dir $(HOST) --output-on-failure -j $(JOBS)
+	bash scripts/wine-run.sh --stop
+	$(HEADLESS) bash -c 'bash scripts/wine-run.sh --start; ctest --test-dir $(HOST) --output-on-failure -j $(JOBS); \
+	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
+
 
 # Repetitions interleaved at random, so that the codec and its peers share
 # the machine's moments of load; the summary takes each one's median.

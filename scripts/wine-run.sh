@@ -4,11 +4,28 @@
 # first use. WINEPREFIX may name another prefix (the tests for 32-bit
 # prefixes do); without a display the caller provides one (make test runs
 # the tests under Xvfb).
+#
+#   wine-run.sh PROGRAM.exe [ARGUMENTS...]
+#   wine-run.sh --start         starts a server (and Wine's services) that stay
+#   wine-run.sh --stop          ends the prefix's Wine server and programs
+#
+# A test run starts one server that stays for the whole run: a server that
+# quits when its last program has ended can refuse a program that starts at
+# that moment ("wine client error ... Connection reset by peer"). It is
+# started apart from the tests, with its output going nowhere, because
+# Wine's services inherit the output of the program that starts them, and
+# a test runner waits until every holder of a test's output has closed it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wine-prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
+if [[ ${1:-} == --stop ]]; then
+    wineserver -k 2>/dev/null || true
+    exit 0
+fi
+starting=false
+[[ ${1:-} == --start ]] && starting=true
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$WINEPREFIX"
     # One creator at a time: tests may start together.
@@ -19,5 +36,10 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
         wineserver -w
     fi
     flock -u 9
+fi
+if $starting; then
+    wineserver -p >/dev/null 2>&1 || true
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    exit 0
 fi
 exec wine "$@"
