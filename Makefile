@@ -15,7 +15,7 @@ JOBS ?= $(shell nproc)
 
 .PHONY: all deps sanitized win32 host test bench fuzz clean
 
-all: host
+all: win32
 
 deps:
 	@bash scripts/install-deps.sh
@@ -31,23 +31,25 @@ sanitized: deps
 	    echo "clang++ not found: no sanitized tests and no fuzzing"; \
 	fi
 
-# The Win32 build: the setup program and the tests that run under Wine.
-win32: deps
-	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-	cmake --build $(WIN32) -j $(JOBS)
-
-# The host build's CTest also runs the sanitized and the Win32 tests.
-host: deps sanitized win32
+# The host build comes first: its lzari packs the setup program's payloads.
+# Its CTest also runs the sanitized and the Win32 tests.
+host: deps sanitized
 	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWIN32_BUILD_DIR=$(abspath $(WIN32)) \
 	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_decoder),$(abspath $(SANITIZED)),) >/dev/null
 	cmake --build $(HOST) -j $(JOBS)
+
+# The Win32 build: setup.exe and the tests that run under Wine.
+win32: host
+	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
+	cmake --build $(WIN32) -j $(JOBS)
 
 # Wine's windows need a display: without one, the tests run under Xvfb.
 HEADLESS = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 
 # Wine's server is started afresh for the run (under its display) and
 # ended after it.
-test: host
+test: win32
 	bash scripts/wine-run.sh --stop
 	$(HEADLESS) bash -c 'bash scripts/wine-run.sh --start; ctest --test-dir $(HOST) --output-on-failure -j $(JOBS); \
 	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
@@ -58,7 +60,7 @@ test: host
 BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
     --benchmark_report_aggregates_only=true --benchmark_min_time=0.3
 
-bench: host
+bench: win32
 	$(HOST)/bench/codec_bench $(BENCH_FLAGS)
 	bash bench/unpack_memory.sh $(HOST)/tools/lzari
 	$(HEADLESS) bash bench/word_size.sh $(HOST)/bench/codec_timing $(WIN32)/bench/codec_timing.exe

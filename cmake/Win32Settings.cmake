@@ -11,5 +11,5 @@ endif()
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 function(project_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Werror>)
 endfunction()

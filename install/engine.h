@@ -1,0 +1,59 @@
+// The installation engine's steps that act on the platform. Each failure
+// ends the run through reportFatal, except the folder steps, which answer
+// true or false.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "install_config.h"
+
+// ---- resources and extraction ------------------------------------------
+extern HINSTANCE appInstance;       // the program's module, recorded first at start-up
+extern const BITMAPINFO* logoDib;   // the "LOGO" bitmap: a 40-byte header and 24-bit rows
+
+struct ResourceData {
+    const uint8_t* data;
+    uint32_t size;
+};
+
+// The bytes of the named resource of a type (RT_RCDATA, RT_BITMAP), found
+// without regard to letter case; read in place, never copied or released.
+// Codes 321 (not found), 324 (not loaded), 326 (not locked).
+ResourceData loadResourceData(const char* name, WORD type);
+
+void loadLogo();
+
+// Decodes every payload resource into its row, in table order, with the
+// extraction progress bar. Codes as loadResourceData's, 344 (a container of
+// another kind than version 1) and 346 (a container that does not decode).
+void extractPayloads(HWND dialog);
+
+// ---- folders ------------------------------------------------------------
+// Creates `path` and every missing parent from the top down and makes it
+// the current directory; `path` is cut and restored on the way.
+bool createFolderPath(char* path);
+bool createInstallFolder();
+
+// ---- files --------------------------------------------------------------
+// Writes one payload as the file `path` (replacing any file of that name)
+// with the payload's time stamp as all three of its times. Codes 212, 218,
+// 223, 228, 233, 238.
+void writePayloadFile(const char* path, PayloadEntry entry);
+bool copyPayloads(HWND dialog);
+
+// ---- shortcuts ----------------------------------------------------------
+bool createShortcuts();
+int createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* description,
+                    const char* workingDirectory);
+HRESULT saveShellLink(const char* targetPath, const char* arguments, const char* linkPath, const char* description,
+                      int showCommand, const char* workingDirectory, const char* iconPath, int iconIndex);
+
+// ---- system survey ------------------------------------------------------
+extern OSVERSIONINFOA osVersionInfo;
+extern int32_t architectureBits;
+void detectOsVersion();
+void detectArchitecture();
+const char* architectureText();
+const char* osText();

@@ -1,0 +1,99 @@
+// The two shortcuts to the product's main program: on the desktop and in
+// the maker's Start-Menu group.
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "engine.h"
+#include "fatal_error.h"
+#include "shortcut_paths.h"
+
+namespace {
+
+// A path that does not fit its buffer ends the step's run with its code
+// and the platform's own error for a name that is too long.
+[[noreturn]] void reportTooLong(int code, const char* format)
+{
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    reportFatal(code, format, int(GetLastError()));
+}
+
+const char desktopLinkFailed[] = "can't create link on desktop\nWin Err Code %i";
+const char groupFolderFailed[] = "can't create folder in start menu\nWin Err Code %i";
+const char groupLinkFailed[] = "can't create link on start menu\nWin Err Code %i";
+
+}  // namespace
+
+bool createShortcuts()
+{
+    char target[MAX_PATH];
+    bool targetFits = composeShortcutTarget(target);
+
+    char profileFolder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("USERPROFILE", profileFolder, sizeof profileFolder);
+    if (length == 0) reportFatal(162, "can't get user profile\nWin Err Code %i", int(GetLastError()));
+    // A value that does not fit is reported as its needed size, with
+    // nothing stored.
+    if (length >= sizeof profileFolder) reportTooLong(162, "can't get user profile\nWin Err Code %i");
+    removeTrailingBackslash(profileFolder);
+
+    char desktopLink[MAX_PATH];
+    if (!targetFits || !composeDesktopLink(desktopLink, profileFolder)) reportTooLong(176, desktopLinkFailed);
+    if (createShellLink(desktopLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
+        reportFatal(176, desktopLinkFailed, int(GetLastError()));
+
+    char groupFolder[MAX_PATH];
+    if (!composeGroupFolder(groupFolder, profileFolder)) reportTooLong(187, groupFolderFailed);
+    if (!CreateDirectoryA(groupFolder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        reportFatal(187, groupFolderFailed, int(GetLastError()));
+
+    char groupLink[MAX_PATH];
+    if (!composeGroupLink(groupLink, groupFolder)) reportTooLong(197, groupLinkFailed);
+    if (createShellLink(groupLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
+        reportFatal(197, groupLinkFailed, int(GetLastError()));
+    return true;
+}
+
+int createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* description,
+                    const char* workingDirectory)
+{
+    if (FAILED(CoInitialize(nullptr))) return 73;
+    HRESULT saved = saveShellLink(targetPath, arguments, linkPath, description, SW_SHOWNORMAL, workingDirectory,
+                                  shortcutIconPath, 0);
+    CoUninitialize();
+    return FAILED(saved) ? 76 : 0;
+}
+
+HRESULT saveShellLink(const char* targetPath, const char* arguments, const char* linkPath, const char* description,
+                      int showCommand, const char* workingDirectory, const char* iconPath, int iconIndex)
+{
+    if (!targetPath || !*targetPath || !arguments || !linkPath || !*linkPath || !description || showCommand < 0 ||
+        !workingDirectory || !iconPath || iconIndex < 0)
+        return E_INVALIDARG;
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return E_INVALIDARG;
+    // The setters' results are not looked at: only the save decides.
+    link->SetPath(targetPath);
+    link->SetArguments(arguments);
+    if (*description) link->SetDescription(description);
+    if (showCommand > 0) link->SetShowCmd(showCommand);
+    if (*workingDirectory) link->SetWorkingDirectory(workingDirectory);
+    if (*iconPath && iconIndex >= 0) link->SetIconLocation(iconPath, iconIndex);
+
+    IPersistFile* file = nullptr;
+    HRESULT result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (SUCCEEDED(result) && file) {
+        WCHAR widePath[MAX_PATH];
+        if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) {
+            result = HRESULT_FROM_WIN32(GetLastError());
+        } else {
+            result = file->Save(widePath, TRUE);
+        }
+        file->Release();
+    } else {
+        result = E_NOINTERFACE;  // no way to save the link
+    }
+    link->Release();
+    return result;
+}

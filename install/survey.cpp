@@ -1,0 +1,29 @@
+// The system survey: the Windows version and whether the system is 32- or
+// 64-bit, judged by the system's own notepad program.
+#include "engine.h"
+#include "fatal_error.h"
+#include "survey_text.h"
+
+OSVERSIONINFOA osVersionInfo;
+int32_t architectureBits;
+
+void detectOsVersion()
+{
+    osVersionInfo.dwOSVersionInfoSize = sizeof osVersionInfo;  // 148
+    if (!GetVersionExA(&osVersionInfo))
+        reportFatal(72, "can't get windows version\nWin Err Code %i", int(GetLastError()));
+}
+
+void detectArchitecture()
+{
+    DWORD type = 0;
+    if (!GetBinaryTypeA("C:\\Windows\\notepad.exe", &type))
+        reportFatal(79, "can't get architecture\nWin Err Code %i", int(GetLastError()));
+    if (type == SCS_64BIT_BINARY) architectureBits = 64;
+    else if (type == SCS_32BIT_BINARY) architectureBits = 32;
+    else reportFatal(85, "unsupported architecture");
+}
+
+const char* architectureText() { return architectureTextFor(architectureBits); }
+
+const char* osText() { return osTextFor(osVersionInfo.dwMajorVersion, osVersionInfo.dwMinorVersion); }

@@ -1,0 +1,147 @@
+// The dialog procedure: the program's main loop in all but name. It keeps no
+// phase of its own; the phase is what the controls show, and each step moves
+// it on by changing them.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "control_ids.h"
+#include "engine.h"
+#include "folder_rules.h"
+#include "wizard.h"
+
+namespace {
+
+void showControl(HWND dialog, int id, bool shown) { ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE); }
+
+void initialise(HWND dialog)
+{
+    centerWindow(dialog);
+    char info[infoTextSize];  // the configuration is checked to fit when built
+    snprintf(info, sizeof info, INFO_TEXT_FORMAT, installConfig.productVersion, installConfig.productName,
+             installConfig.productDescription);
+    SetDlgItemTextA(dialog, IDC_INFO_TEXT, info);
+    for (int id : {IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_EXTRACT_PROGRESS, IDC_COPY_PROGRESS, IDC_INSTALL, IDC_BROWSE})
+        showControl(dialog, id, false);
+    // The whole style is replaced: from now on the dialog draws the logo.
+    SetWindowLongA(GetDlgItem(dialog, IDC_LOGO), GWL_STYLE, WS_VISIBLE | SS_OWNERDRAW);
+    SetDlgItemTextA(dialog, IDC_ARCH_TEXT, architectureText());
+    SetDlgItemTextA(dialog, IDC_OS_TEXT, osText());
+    PostMessageA(dialog, WM_USER, STEP_EXTRACT, 0);
+}
+
+void showPrompt(HWND dialog)
+{
+    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "The files will be installed in the following folder:");
+    showControl(dialog, IDC_FOLDER_TEXT, true);
+    SetDlgItemTextA(dialog, IDC_FOLDER_TEXT, installFolder);
+    showControl(dialog, IDC_PROMPT_TEXT, true);
+    SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "Install in this folder or some other path of your choosing?");
+    SetDlgItemTextA(dialog, IDC_EXIT, "Exit");
+    showControl(dialog, IDC_EXIT, false);
+    showControl(dialog, IDC_INSTALL, true);
+    showControl(dialog, IDC_BROWSE, true);
+    SetFocus(GetDlgItem(dialog, IDC_INSTALL));
+}
+
+// The logo, stretched over the whole item, whatever the bitmap's own size.
+void drawLogo(const DRAWITEMSTRUCT* item)
+{
+    const BITMAPINFOHEADER& header = logoDib->bmiHeader;
+    const RECT& area = item->rcItem;
+    StretchDIBits(item->hDC, area.left, area.top, area.right - area.left, area.bottom - area.top, 0, 0,
+                  header.biWidth, header.biHeight, reinterpret_cast<const BYTE*>(logoDib) + sizeof header, logoDib,
+                  DIB_RGB_COLORS, SRCCOPY);
+}
+
+INT_PTR onCommand(HWND dialog, WPARAM wParam)
+{
+    WORD code = HIWORD(wParam);
+    if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return 0;
+    switch (LOWORD(wParam)) {
+    case IDC_INSTALL: onInstall(dialog); return 0;
+    case IDC_BROWSE: onBrowse(dialog); return 0;
+    case IDC_EXIT: return EndDialog(dialog, IDC_EXIT);
+    default: return 0;  // IDOK and IDCANCEL too: Enter and Escape do nothing
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        initialise(dialog);
+        return 1;
+    case WM_USER:  // a step; also the dialog manager's DM_GETDEFID, with wParam 0
+        if (wParam == STEP_EXTRACT) {
+            extractPayloads(dialog);
+            PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
+        } else if (wParam == STEP_PROMPT) {
+            showPrompt(dialog);
+        }
+        return 1;
+    case WM_COMMAND:
+        return onCommand(dialog, wParam);
+    case WM_DRAWITEM:
+        drawLogo(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return 1;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return COLOR_BTNFACE + 1;
+    }
+    case WM_CTLCOLORDLG:
+        return COLOR_BTNFACE + 1;
+    case WM_CLOSE:
+        return EndDialog(dialog, 2);
+    case WM_DESTROY:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int onInstall(HWND dialog)
+{
+    if (!validateInstallFolder()) return 0;
+    if (!createInstallFolder()) return 0;
+    showControl(dialog, IDC_INSTALL, false);
+    showControl(dialog, IDC_BROWSE, false);
+    copyPayloads(dialog);
+    createShortcuts();
+    SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "The software has been successfully installed.");
+    showControl(dialog, IDC_EXIT, true);
+    SetFocus(GetDlgItem(dialog, IDC_EXIT));
+    return 1;
+}
+
+void onBrowse(HWND dialog)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_INSTALL), FALSE);
+    const char* chosen = chooseFolder(dialog, "select a folder");
+    if (!chosen) chosen = installConfig.defaultFolder;
+    else if (strlen(chosen) < 3) return;
+    strcpy(installFolder, chosen);  // both fit MAX_PATH
+    SetDlgItemTextA(dialog, IDC_FOLDER_TEXT, installFolder);
+    // Validation may normalise installFolder; the line keeps the text as chosen.
+    if (validateInstallFolder()) {
+        EnableWindow(GetDlgItem(dialog, IDC_INSTALL), TRUE);
+        SetFocus(GetDlgItem(dialog, IDC_INSTALL));
+    }
+}
+
+void centerWindow(HWND dialog)
+{
+    RECT outer;
+    GetWindowRect(dialog, &outer);
+    int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    MoveWindow(dialog, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width,
+               height, FALSE);
+}

@@ -1,0 +1,21 @@
+// Start-up: the global install state, the logo, the common controls, the
+// system survey, then the modal dialog that does all the rest.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cstring>
+
+#include "engine.h"
+#include "wizard.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    appInstance = instance;
+    strcpy(installFolder, installConfig.defaultFolder);  // fits: checked when built
+    loadLogo();
+    InitCommonControls();  // the dialog's progress bars need their class
+    detectOsVersion();
+    detectArchitecture();
+    DialogBoxParamA(appInstance, "SETUP", nullptr, setupDialogProc, 0);
+    return 0;
+}
