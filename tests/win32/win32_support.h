@@ -1,0 +1,50 @@
+// Helpers for the tests that run under Wine: scratch folders, whole-file
+// reads, file times, and a child process whose fatal error box is read as a
+// user would read it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A fresh folder under the temporary folder, removed with its contents
+// when the test ends.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+std::vector<unsigned char> readWholeFile(const std::string& path);
+void writeWholeFile(const std::string& path, const std::string& bytes);
+bool folderExists(const std::string& path);
+bool fileExists(const std::string& path);
+
+struct FileTimes {
+    FILETIME creation, lastAccess, lastWrite;
+};
+bool readFileTimes(const std::string& path, FileTimes* times);
+unsigned long long fileTimeValue(const FILETIME& time);
+
+// What a user sees of a fatal error: the box's title and text, and the
+// exit code after dismissing it. `seenBox` is false when no box came.
+struct FatalOutcome {
+    bool seenBox;
+    std::string title;
+    std::string text;
+    DWORD exitCode;
+};
+
+// Runs the fatal child program with `scenario` (and the environment of this
+// process), waits for its error box, reads it, presses OK and waits for the
+// exit.
+FatalOutcome runFatalChild(const std::string& scenario, const std::string& argument = "");
+
+// The path of a file of the source tree as Wine sees it (drive Z:).
+std::string sourcePath(const std::string& relative);
