@@ -1,6 +1,7 @@
 // Finding the program's own resources: the payloads and the logo.
 #include "engine.h"
 #include "fatal_error.h"
+#include "platform_calls.h"
 
 HINSTANCE appInstance;
 const BITMAPINFO* logoDib;
@@ -12,9 +13,9 @@ ResourceData loadResourceData(const char* name, WORD type)
     // The size is taken before the load and not tested: an empty resource
     // has 0 bytes and no error.
     DWORD size = SizeofResource(appInstance, found);
-    HGLOBAL loaded = LoadResource(appInstance, found);
+    HGLOBAL loaded = platform.loadResource(appInstance, found);
     if (!loaded) reportFatal(324, "can't load resource %s\nWin Err Code %i", name, int(GetLastError()));
-    const void* locked = LockResource(loaded);
+    const void* locked = platform.lockResource(loaded);
     if (!locked) reportFatal(326, "can't lock resource %s\nWin Err Code %i", name, int(GetLastError()));
     return ResourceData{static_cast<const uint8_t*>(locked), size};
 }

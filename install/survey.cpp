@@ -2,6 +2,7 @@
 // 64-bit, judged by the system's own notepad program.
 #include "engine.h"
 #include "fatal_error.h"
+#include "platform_calls.h"
 #include "survey_text.h"
 
 OSVERSIONINFOA osVersionInfo;
@@ -10,14 +11,14 @@ int32_t architectureBits;
 void detectOsVersion()
 {
     osVersionInfo.dwOSVersionInfoSize = sizeof osVersionInfo;  // 148
-    if (!GetVersionExA(&osVersionInfo))
+    if (!platform.getVersionEx(&osVersionInfo))
         reportFatal(72, "can't get windows version\nWin Err Code %i", int(GetLastError()));
 }
 
 void detectArchitecture()
 {
     DWORD type = 0;
-    if (!GetBinaryTypeA("C:\\Windows\\notepad.exe", &type))
+    if (!platform.getBinaryType("C:\\Windows\\notepad.exe", &type))
         reportFatal(79, "can't get architecture\nWin Err Code %i", int(GetLastError()));
     if (type == SCS_64BIT_BINARY) architectureBits = 64;
     else if (type == SCS_32BIT_BINARY) architectureBits = 32;

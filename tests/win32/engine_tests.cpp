@@ -298,6 +298,32 @@ TEST(FatalErrors, ContainerThatDoesNotDecode346)
     expectFatal(runFatalChild("extract", "TRUNCATED.LZ"), 346, "can't decode resource TRUNCATED.LZ");
 }
 
+// The failures a real system seldom gives, through calls made to fail.
+TEST(FatalErrors, ResourceThatWillNotLoadOrLock324And326)
+{
+    expectFatal(runFatalChild("LoadResource resource", "QRV.EXE"), 324, "can't load resource QRV.EXE\nWin Err Code 8");
+    expectFatal(runFatalChild("LockResource resource", "QRV.EXE"), 326, "can't lock resource QRV.EXE\nWin Err Code 6");
+}
+
+TEST(FatalErrors, EveryFailingFileStep218To238)
+{
+    ScratchFolder scratch;
+    std::string path = scratch / "QRV.EXE";
+    expectFatal(runFatalChild("CreateFileA write", path), 218, "can't create file " + path + "\nWin Err Code 5");
+    expectFatal(runFatalChild("WriteFile write", path), 223, "can't write file " + path + "\nWin Err Code 112");
+    expectFatal(runFatalChild("WriteFile-short write", path), 228, "file write error " + path + "\nWin Err Code 39");
+    EXPECT_EQ(readWholeFile(path).size(), 4u) << "the file stays as far as it got";
+    expectFatal(runFatalChild("SetFileTime write", path), 233, "can't set file time " + path + "\nWin Err Code 87");
+    expectFatal(runFatalChild("CloseHandle write", path), 238, "file close error " + path + "\nWin Err Code 6");
+}
+
+TEST(FatalErrors, SurveyFailures72To85)
+{
+    expectFatal(runFatalChild("GetVersionExA survey"), 72, "can't get windows version\nWin Err Code 87");
+    expectFatal(runFatalChild("GetBinaryTypeA survey"), 79, "can't get architecture\nWin Err Code 2");
+    expectFatal(runFatalChild("GetBinaryTypeA-dos survey"), 85, "unsupported architecture");
+}
+
 TEST(FatalErrors, EmptyFileIsNoError)
 {
     FatalOutcome outcome = runFatalChild("extract", "EMPTY.LZ");

@@ -1,0 +1,20 @@
+// The platform calls whose failures end the run, reached through one table
+// so that a test can make any of them fail as a real system rarely would
+// (a lock that fails, a disk that fills up, a version query that fails).
+// The program itself never changes the table.
+#pragma once
+
+#include <windows.h>
+
+struct PlatformCalls {
+    decltype(&::LoadResource) loadResource;
+    decltype(&::LockResource) lockResource;
+    decltype(&::CreateFileA) createFile;
+    decltype(&::WriteFile) writeFile;
+    decltype(&::SetFileTime) setFileTime;
+    decltype(&::CloseHandle) closeHandle;
+    decltype(&::GetVersionExA) getVersionEx;
+    decltype(&::GetBinaryTypeA) getBinaryType;
+};
+
+extern PlatformCalls platform;
