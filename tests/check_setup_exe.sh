@@ -30,5 +30,5 @@ grep -q '^/\* Type: group icon' <<<"$resources" || fail "no icon group"
 grep -q '^STYLE 0x90c800c0$' <<<"$resources" || fail "dialog style"
 grep -q '^CAPTION "QRV Installation Wizard"$' <<<"$resources" || fail "dialog title"
 grep -q '^FONT 10, "System"$' <<<"$resources" || fail "dialog font"
-[[ $(grep -c '^  CONTROL ' <<<"$resources") -eq 13 ]] || fail "the dialog does not have 13 controls"
-echo "resources: LOGO, SETUP (13 controls), icons, QRV.EXE, QRV.HLP, DOCREADER.EXE, HELP.QRD, SHAPES.QRD"
+# (the template itself, byte by byte, is checked by the Win32 resource tests)
+echo "resources: LOGO, SETUP, icons, QRV.EXE, QRV.HLP, DOCREADER.EXE, HELP.QRD, SHAPES.QRD"
