@@ -13,3 +13,8 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 function(project_warnings target)
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-Wall -Wextra -Werror>)
 endfunction()
+
+# What setup.exe links is built without exceptions or RTTI.
+function(no_exceptions target)
+    target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+endfunction()
