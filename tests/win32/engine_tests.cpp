@@ -129,44 +129,6 @@ TEST(Extraction, DecodesEveryPayloadWithItsTimeAndTheBar)
     DestroyWindow(dialog);
 }
 
-// A shortcut's fields, read back through the shell's link object.
-struct LinkFields {
-    bool loaded;
-    std::string path, arguments, description, workingDirectory;
-    int showCommand;
-};
-
-LinkFields readLink(const std::string& linkPath)
-{
-    LinkFields fields{false, "", "", "", "", 0};
-    CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        WCHAR widePath[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
-        if (SUCCEEDED(file->Load(widePath, STGM_READ))) {
-            char text[1024];
-            fields.loaded = true;
-            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            fields.path = text;
-            link->GetArguments(text, sizeof text);
-            fields.arguments = text;
-            link->GetDescription(text, sizeof text);
-            fields.description = text;
-            link->GetWorkingDirectory(text, sizeof text);
-            fields.workingDirectory = text;
-            link->GetShowCmd(&fields.showCommand);
-        }
-    }
-    if (file) file->Release();
-    if (link) link->Release();
-    CoUninitialize();
-    return fields;
-}
-
 void expectProductLink(const std::string& linkPath)
 {
     LinkFields fields = readLink(linkPath);

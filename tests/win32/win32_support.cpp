@@ -1,5 +1,8 @@
 #include "win32_support.h"
 
+#include <shlobj.h>
+#include <shobjidl.h>
+
 #include <cstdio>
 
 namespace {
@@ -44,6 +47,8 @@ BOOL CALLBACK findBoxOfProcess(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+}  // namespace
+
 std::string windowText(HWND window)
 {
     char text[2048] = "";
@@ -51,7 +56,13 @@ std::string windowText(HWND window)
     return text;
 }
 
-}  // namespace
+HWND findMessageBox(DWORD processId)
+{
+    BoxSearch search{processId, nullptr};
+    EnumWindows(findBoxOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.box;
+}
+
 
 ScratchFolder::ScratchFolder()
 {
@@ -124,17 +135,17 @@ FatalOutcome runFatalChild(const std::string& scenario, const std::string& argum
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return outcome;
-    BoxSearch search{process.dwProcessId, nullptr};
-    for (int tries = 0; tries < 300 && !search.box; tries++) {
+    HWND box = nullptr;
+    for (int tries = 0; tries < 300 && !box; tries++) {
         if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;  // ended without a box
-        EnumWindows(findBoxOfProcess, reinterpret_cast<LPARAM>(&search));
-        if (!search.box) Sleep(50);
+        box = findMessageBox(process.dwProcessId);
+        if (!box) Sleep(50);
     }
-    if (search.box) {
+    if (box) {
         outcome.seenBox = true;
-        outcome.title = windowText(search.box);
-        outcome.text = windowText(GetDlgItem(search.box, 0xFFFF));  // the message box's text
-        PostMessageA(search.box, WM_COMMAND, IDOK, 0);
+        outcome.title = windowText(box);
+        outcome.text = windowText(GetDlgItem(box, 0xFFFF));  // the message box's text
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
     GetExitCodeProcess(process.hProcess, &outcome.exitCode);
@@ -150,3 +161,35 @@ std::string sourcePath(const std::string& relative)
         if (c == '/') c = '\\';
     return path;
 }
+
+LinkFields readLink(const std::string& linkPath)
+{
+    LinkFields fields{false, "", "", "", "", 0};
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        WCHAR widePath[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
+        if (SUCCEEDED(file->Load(widePath, STGM_READ))) {
+            char text[1024];
+            fields.loaded = true;
+            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+            fields.path = text;
+            link->GetArguments(text, sizeof text);
+            fields.arguments = text;
+            link->GetDescription(text, sizeof text);
+            fields.description = text;
+            link->GetWorkingDirectory(text, sizeof text);
+            fields.workingDirectory = text;
+            link->GetShowCmd(&fields.showCommand);
+        }
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return fields;
+}
+

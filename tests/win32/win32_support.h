@@ -46,5 +46,18 @@ struct FatalOutcome {
 // exit.
 FatalOutcome runFatalChild(const std::string& scenario, const std::string& argument = "");
 
+// A shortcut's fields, read back through the shell's link object.
+struct LinkFields {
+    bool loaded;
+    std::string path, arguments, description, workingDirectory;
+    int showCommand;
+};
+LinkFields readLink(const std::string& linkPath);
+
+// The visible message box of a process (a dialog with the box's text
+// control), or null.
+HWND findMessageBox(DWORD processId);
+std::string windowText(HWND window);
+
 // The path of a file of the source tree as Wine sees it (drive Z:).
 std::string sourcePath(const std::string& relative);
