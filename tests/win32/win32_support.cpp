@@ -5,8 +5,6 @@
 
 #include <cstdio>
 
-namespace {
-
 void removeTree(const std::string& path)
 {
     WIN32_FIND_DATAA found;
@@ -24,6 +22,8 @@ void removeTree(const std::string& path)
     }
     RemoveDirectoryA(path.c_str());
 }
+
+namespace {
 
 struct BoxSearch {
     DWORD processId;

@@ -21,6 +21,9 @@ private:
     std::string path_;
 };
 
+// Removes a folder with everything in it (read-only files too).
+void removeTree(const std::string& path);
+
 std::vector<unsigned char> readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);
 bool folderExists(const std::string& path);

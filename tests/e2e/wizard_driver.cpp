@@ -1,0 +1,139 @@
+#include "wizard_driver.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "control_ids.h"
+#include "win32_support.h"
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND window;
+};
+
+BOOL CALLBACK findWizardWindow(HWND window, LPARAM parameter)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && windowText(window) == "QRV Installation Wizard") {
+        search->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+Wizard::Wizard(const std::string& profile)
+{
+    SetEnvironmentVariableA("USERPROFILE", profile.c_str());
+    char command[MAX_PATH + 2];
+    snprintf(command, sizeof command, "\"%s\"", SETUP_EXE);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) return;
+    WindowSearch search{process_.dwProcessId, nullptr};
+    for (int tries = 0; tries < 400 && !search.window; tries++) {
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) break;
+        EnumWindows(findWizardWindow, reinterpret_cast<LPARAM>(&search));
+        if (!search.window) Sleep(50);
+    }
+    window_ = search.window;
+}
+
+Wizard::~Wizard()
+{
+    if (process_.hProcess) {
+        if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+}
+
+ControlState Wizard::control(int id) const
+{
+    HWND item = GetDlgItem(window_, id);
+    char text[1024] = "";
+    GetWindowTextA(item, text, sizeof text);
+    return ControlState{IsWindowVisible(item) != 0, IsWindowEnabled(item) != 0, text};
+}
+
+HWND Wizard::focused() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void Wizard::click(int id) const { PostMessageA(GetDlgItem(window_, id), BM_CLICK, 0, 0); }
+
+void Wizard::pressKey(WORD key) const
+{
+    HWND target = focused() ? focused() : window_;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 1 | 0xC0000000);
+}
+
+void Wizard::close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
+
+bool Wizard::waitUntilShown(int id, bool shown, int seconds) const
+{
+    for (int tries = 0; tries < seconds * 20; tries++) {
+        if (control(id).visible == shown) return true;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
+        Sleep(50);
+    }
+    return false;
+}
+
+DWORD Wizard::waitForExit(int seconds)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_.hProcess, DWORD(seconds) * 1000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+std::string Wizard::describe() const
+{
+    static const std::pair<int, const char*> controls[] = {
+        {IDC_INFO_TEXT, "info"},     {IDC_NOTICE_TEXT, "notice"}, {IDC_OS_TEXT, "os"},
+        {IDC_ARCH_TEXT, "arch"},     {IDC_STATUS_TEXT, "status"}, {IDC_FOLDER_TEXT, "folder"},
+        {IDC_PROMPT_TEXT, "prompt"}, {IDC_INSTALL, "install"},    {IDC_BROWSE, "browse"},
+        {IDC_EXIT, "exit"},          {IDC_EXTRACT_PROGRESS, "extract bar"}, {IDC_COPY_PROGRESS, "copy bar"}};
+    std::string text = "the wizard shows:";
+    for (const auto& [id, name] : controls) {
+        ControlState state = control(id);
+        text += std::string("\n  ") + name + (state.visible ? " shown" : " hidden") +
+                (state.enabled ? "" : ", disabled") + ": '" + state.text + "'";
+    }
+    return text;
+}
+
+TestProfile::TestProfile(bool desktop, bool programs)
+{
+    char temporary[MAX_PATH];
+    GetTempPathA(sizeof temporary, temporary);
+    static int made = 0;
+    char name[64];
+    snprintf(name, sizeof name, "profile-%lu-%d", GetCurrentProcessId(), ++made);
+    path = std::string(temporary) + name;
+    CreateDirectoryA(path.c_str(), nullptr);
+    if (desktop) CreateDirectoryA((path + "\\Desktop").c_str(), nullptr);
+    if (programs) {
+        CreateDirectoryA((path + "\\Start Menu").c_str(), nullptr);
+        CreateDirectoryA((path + "\\Start Menu\\Programs").c_str(), nullptr);
+    }
+}
+
+TestProfile::~TestProfile()
+{
+    std::vector<std::string> files = {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"};
+    for (const std::string& file : files) DeleteFileA((path + file).c_str());
+    for (const char* folder : {"\\Start Menu\\Programs\\Arvendal", "\\Start Menu\\Programs", "\\Start Menu", "\\Desktop", ""})
+        RemoveDirectoryA((path + folder).c_str());
+}

@@ -1,0 +1,52 @@
+// Drives the real setup.exe as a person would: starts it with a prepared
+// user profile, finds its window, reads its controls, clicks its buttons,
+// presses keys, reads its error boxes, and waits for its exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct ControlState {
+    bool visible;
+    bool enabled;
+    std::string text;
+};
+
+class Wizard {
+public:
+    // Starts setup.exe with USERPROFILE set to `profile` and waits for its
+    // window.
+    explicit Wizard(const std::string& profile);
+    ~Wizard();
+
+    bool started() const { return window_ != nullptr; }
+    HWND window() const { return window_; }
+    DWORD processId() const { return process_.dwProcessId; }
+
+    ControlState control(int id) const;
+    HWND focused() const;            // the control with the keyboard focus
+    void click(int id) const;        // as a mouse click on the button would
+    void pressKey(WORD key) const;   // to the focused control
+    void close() const;              // the title bar's close box
+
+    // Waits until `id` is shown (or hidden), up to `seconds`.
+    bool waitUntilShown(int id, bool shown = true, int seconds = 20) const;
+    // Waits for the process to end; its exit code, or STILL_ACTIVE.
+    DWORD waitForExit(int seconds = 20);
+
+    // Describes every control: for failure messages that name the phase.
+    std::string describe() const;
+
+private:
+    PROCESS_INFORMATION process_ = {};
+    HWND window_ = nullptr;
+};
+
+// A profile folder with Desktop and Start Menu\Programs (or without them),
+// removed afterwards.
+struct TestProfile {
+    explicit TestProfile(bool desktop = true, bool programs = true);
+    ~TestProfile();
+    std::string path;
+};

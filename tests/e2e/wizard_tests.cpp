@@ -1,0 +1,204 @@
+// The real setup.exe, driven through its dialog as a person would, phase by
+// phase, with what it leaves on disk. Each scenario starts from a machine
+// without the product installed.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cstring>
+
+#include "control_ids.h"
+#include "win32_support.h"
+#include "wizard_driver.h"
+
+namespace {
+
+const std::string installFolder = "C:\\Arvendal\\QRV";
+
+struct PayloadFile {
+    const char* name;        // as the table writes it
+    const char* source;      // the stand-in it was packed from
+    unsigned long long time; // the stored time stamp
+};
+
+const PayloadFile payloads[] = {
+    {"QRV.EXE", QRV_STANDIN, 133143077820000000ull},
+    {"QRV.HLP", "resources/payloads/QRV.HLP", 132243532420000000ull},
+    {"DocReader.EXE", DOCREADER_STANDIN, 127005267040000000ull},
+    {"HELP.QRD", "resources/payloads/HELP.QRD", 132080257960000000ull},
+    {"SHAPES.QRD", "resources/payloads/SHAPES.QRD", 130129324680000000ull},
+};
+
+std::string payloadSource(const PayloadFile& payload)
+{
+    return strncmp(payload.source, "Z:", 2) == 0 ? payload.source : sourcePath(payload.source);
+}
+
+class WizardScenario : public ::testing::Test {
+protected:
+    void SetUp() override { removeTree("C:\\Arvendal"); }
+    void TearDown() override { removeTree("C:\\Arvendal"); }
+};
+
+// Waits for the prompt and checks it as the phase table has it.
+void expectPrompt(const Wizard& wizard)
+{
+    ASSERT_TRUE(wizard.waitUntilShown(IDC_INSTALL)) << "no prompt; " << wizard.describe();
+    EXPECT_EQ(wizard.control(IDC_STATUS_TEXT).text, "The files will be installed in the following folder:")
+        << wizard.describe();
+    ControlState folder = wizard.control(IDC_FOLDER_TEXT);
+    EXPECT_TRUE(folder.visible);
+    EXPECT_EQ(folder.text, installFolder);
+    EXPECT_EQ(wizard.control(IDC_PROMPT_TEXT).text, "Install in this folder or some other path of your choosing?");
+    EXPECT_TRUE(wizard.control(IDC_INSTALL).enabled);
+    EXPECT_TRUE(wizard.control(IDC_BROWSE).visible);
+    ControlState exit = wizard.control(IDC_EXIT);
+    EXPECT_FALSE(exit.visible) << "the exit button is hidden at the prompt";
+    EXPECT_EQ(exit.text, "Exit");
+    EXPECT_FALSE(wizard.control(IDC_EXTRACT_PROGRESS).visible);
+    EXPECT_FALSE(wizard.control(IDC_COPY_PROGRESS).visible);
+    EXPECT_EQ(wizard.focused(), GetDlgItem(wizard.window(), IDC_INSTALL)) << "the install button has the focus";
+}
+
+void expectInstalledFiles()
+{
+    for (const PayloadFile& payload : payloads) {
+        std::string path = installFolder + "\\" + payload.name;
+        FileTimes times;
+        ASSERT_TRUE(readFileTimes(path, &times)) << path;
+        EXPECT_EQ(fileTimeValue(times.creation), payload.time) << path;
+        EXPECT_EQ(fileTimeValue(times.lastAccess), payload.time) << path;
+        EXPECT_EQ(fileTimeValue(times.lastWrite), payload.time) << path;
+        EXPECT_EQ(readWholeFile(path), readWholeFile(payloadSource(payload))) << path << " differs from its stand-in";
+    }
+}
+
+void expectLinks(const TestProfile& profile)
+{
+    for (const char* link : {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"}) {
+        LinkFields fields = readLink(profile.path + link);
+        ASSERT_TRUE(fields.loaded) << link;
+        EXPECT_STRCASEEQ(fields.path.c_str(), (installFolder + "\\QRV.EXE").c_str()) << link;
+        EXPECT_EQ(fields.arguments, "") << link;
+        EXPECT_EQ(fields.description, "Chart Studio && Data Sifter\nby Orvel K. Tamsin\nBrindlemoor, Wessex") << link;
+        EXPECT_STRCASEEQ(fields.workingDirectory.c_str(), installFolder.c_str()) << link;
+    }
+}
+
+TEST_F(WizardScenario, TypicalRunInstallsEveryFileAndBothShortcuts)
+{
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started()) << "no window 'QRV Installation Wizard'";
+    EXPECT_EQ(wizard.control(IDC_INFO_TEXT).text,
+              "This program will install\nVersion 6.10 of QRV\nChart Studio && Data Sifter\nby Orvel K. Tamsin\n"
+              "Brindlemoor, Wessex\n");
+    EXPECT_EQ(wizard.control(IDC_NOTICE_TEXT).text, "You may need to disable your antivirus before proceeding.");
+    EXPECT_EQ(wizard.control(IDC_OS_TEXT).text, "Operating System: Windows-7");
+    EXPECT_EQ(wizard.control(IDC_ARCH_TEXT).text, "Architecture: 64-bit");
+
+    expectPrompt(wizard);
+    // Across processes the range comes back as the message's result (no
+    // structure can be passed): FALSE asks for the high limit.
+    HWND extractBar = GetDlgItem(wizard.window(), IDC_EXTRACT_PROGRESS);
+    EXPECT_EQ(SendMessageA(extractBar, PBM_GETRANGE, TRUE, 0), 0) << "the extraction bar ran from 0";
+    EXPECT_EQ(SendMessageA(extractBar, PBM_GETRANGE, FALSE, 0), 5) << "... over five payloads";
+    EXPECT_EQ(SendMessageA(GetDlgItem(wizard.window(), IDC_EXTRACT_PROGRESS), PBM_GETPOS, 0, 0), 4);
+
+    wizard.click(IDC_INSTALL);
+    ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << "install did not finish; " << wizard.describe();
+    EXPECT_EQ(wizard.control(IDC_STATUS_TEXT).text, "Files have been copied to the following folder:");
+    EXPECT_EQ(wizard.control(IDC_FOLDER_TEXT).text, installFolder);
+    EXPECT_EQ(wizard.control(IDC_PROMPT_TEXT).text, "The software has been successfully installed.");
+    EXPECT_EQ(wizard.control(IDC_EXIT).text, "Exit");
+    EXPECT_FALSE(wizard.control(IDC_INSTALL).visible);
+    EXPECT_FALSE(wizard.control(IDC_BROWSE).visible);
+    EXPECT_FALSE(wizard.control(IDC_COPY_PROGRESS).visible);
+    EXPECT_EQ(wizard.focused(), GetDlgItem(wizard.window(), IDC_EXIT)) << "Exit has the focus";
+    EXPECT_EQ(SendMessageA(GetDlgItem(wizard.window(), IDC_COPY_PROGRESS), PBM_GETRANGE, FALSE, 0), 5)
+        << "the copy bar ran over five files";
+
+    expectInstalledFiles();
+    expectLinks(profile);
+    wizard.click(IDC_EXIT);
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+}
+
+TEST_F(WizardScenario, ClosingAtThePromptInstallsNothing)
+{
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    wizard.pressKey(VK_ESCAPE);
+    wizard.pressKey(VK_RETURN);
+    Sleep(500);
+    EXPECT_TRUE(wizard.control(IDC_INSTALL).visible) << "Escape and Enter do nothing; " << wizard.describe();
+    EXPECT_FALSE(folderExists("C:\\Arvendal"));
+    wizard.close();
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+    EXPECT_FALSE(folderExists("C:\\Arvendal")) << "nothing written";
+    EXPECT_FALSE(fileExists(profile.path + "\\Desktop\\QRV.lnk"));
+}
+
+TEST_F(WizardScenario, ExistingInstallIsReplacedWithTheStoredTimes)
+{
+    CreateDirectoryA("C:\\Arvendal", nullptr);
+    CreateDirectoryA(installFolder.c_str(), nullptr);
+    for (const PayloadFile& payload : payloads) writeWholeFile(installFolder + "\\" + payload.name, "an older version");
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    wizard.click(IDC_INSTALL);
+    ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
+    expectInstalledFiles();
+    wizard.click(IDC_EXIT);
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+}
+
+// The error box as the user sees it, dismissed; then the exit code.
+void expectFatalBox(Wizard& wizard, int code, const std::string& text)
+{
+    HWND box = nullptr;
+    for (int tries = 0; tries < 400 && !box; tries++) {
+        box = findMessageBox(wizard.processId());
+        if (!box) Sleep(50);
+    }
+    ASSERT_NE(box, nullptr) << "no error box; " << wizard.describe();
+    EXPECT_EQ(windowText(box), "Fatal Error Code " + std::to_string(code));
+    EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(wizard.waitForExit(), 1u);
+}
+
+TEST_F(WizardScenario, ReadOnlyFileInTheWayEndsTheRunWith212)
+{
+    CreateDirectoryA("C:\\Arvendal", nullptr);
+    CreateDirectoryA(installFolder.c_str(), nullptr);
+    writeWholeFile(installFolder + "\\QRV.EXE", "locked");
+    SetFileAttributesA((installFolder + "\\QRV.EXE").c_str(), FILE_ATTRIBUTE_READONLY);
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    wizard.click(IDC_INSTALL);
+    expectFatalBox(wizard, 212, "can't delete file QRV.EXE\nWin Err Code 5");
+    EXPECT_FALSE(fileExists(installFolder + "\\QRV.HLP")) << "the first file failed: nothing else written";
+    EXPECT_FALSE(fileExists(profile.path + "\\Desktop\\QRV.lnk"));
+}
+
+TEST_F(WizardScenario, MissingStartMenuProgramsEndsTheRunWith187)
+{
+    TestProfile profile(true, false);
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    wizard.click(IDC_INSTALL);
+    expectFatalBox(wizard, 187, "can't create folder in start menu\nWin Err Code 3");
+    expectInstalledFiles();
+    EXPECT_TRUE(fileExists(profile.path + "\\Desktop\\QRV.lnk")) << "the desktop link stays";
+}
+
+}  // namespace
