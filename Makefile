@@ -1,6 +1,8 @@
 # The entry points. Each installs what is missing (as root), configures and
 # builds what it needs.
 #
+#   make run     build setup.exe and run it under Wine (headless: a walk
+#                through the install, with pictures of each phase)
 #   make test    build everything and run every test
 #   make bench   codec throughput against zlib -9 and xz -6, unpack memory, 32 against 64 bits
 #   make fuzz    fuzz the decoder for FUZZ_SECONDS (default 300)
@@ -13,7 +15,7 @@ WIN32 := $(BUILD)/win32
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized win32 host test bench fuzz clean
+.PHONY: all deps sanitized win32 host run test bench fuzz clean
 
 all: win32
 
@@ -46,6 +48,9 @@ win32: host
 
 # Wine's windows need a display: without one, the tests run under Xvfb.
 HEADLESS = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
+
+run: win32
+	bash scripts/run-setup.sh
 
 # Wine's server is started afresh for the run (under its display) and
 # ended after it.

@@ -14,6 +14,7 @@ packages=(
     time                                 # the benchmark's memory figure
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686   # the Win32 build
     wine wine32:i386 wine64 xvfb xauth   # running it, headless
+    imagemagick                          # make run's pictures
 )
 
 missing=()

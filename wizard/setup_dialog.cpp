@@ -26,8 +26,10 @@ void initialise(HWND dialog)
     SetDlgItemTextA(dialog, IDC_INFO_TEXT, info);
     for (int id : {IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_EXTRACT_PROGRESS, IDC_COPY_PROGRESS, IDC_INSTALL, IDC_BROWSE})
         showControl(dialog, id, false);
-    // The whole style is replaced: from now on the dialog draws the logo.
-    SetWindowLongA(GetDlgItem(dialog, IDC_LOGO), GWL_STYLE, WS_VISIBLE | SS_OWNERDRAW);
+    // From now on the dialog draws the logo. The style keeps WS_CHILD: a
+    // control that loses it is no longer its dialog's child, and its drawing
+    // requests then reach no one, leaving the logo blank.
+    SetWindowLongA(GetDlgItem(dialog, IDC_LOGO), GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW);
     SetDlgItemTextA(dialog, IDC_ARCH_TEXT, architectureText());
     SetDlgItemTextA(dialog, IDC_OS_TEXT, osText());
     PostMessageA(dialog, WM_USER, STEP_EXTRACT, 0);

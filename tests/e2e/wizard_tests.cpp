@@ -61,6 +61,22 @@ void expectPrompt(const Wizard& wizard)
     EXPECT_EQ(wizard.focused(), GetDlgItem(wizard.window(), IDC_INSTALL)) << "the install button has the focus";
 }
 
+// The logo is stretched over its control: the control's middle shows the
+// logo's dark blue, not the dialog's face colour.
+void expectLogoDrawn(const Wizard& wizard)
+{
+    HWND logo = GetDlgItem(wizard.window(), IDC_LOGO);
+    EXPECT_EQ(GetWindowLongA(logo, GWL_STYLE) & 0xFFFF001F, LONG(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
+    RECT area;
+    GetWindowRect(logo, &area);
+    Sleep(300);  // let the first painting finish
+    HDC screen = GetDC(nullptr);
+    COLORREF corner = GetPixel(screen, area.left + 2, area.bottom - 3);
+    ReleaseDC(nullptr, screen);
+    EXPECT_LT(GetRValue(corner) + GetGValue(corner) + GetBValue(corner), 3 * 128)
+        << "the logo's dark field is not on the screen";
+}
+
 void expectInstalledFiles()
 {
     for (const PayloadFile& payload : payloads) {
@@ -99,6 +115,7 @@ TEST_F(WizardScenario, TypicalRunInstallsEveryFileAndBothShortcuts)
     EXPECT_EQ(wizard.control(IDC_ARCH_TEXT).text, "Architecture: 64-bit");
 
     expectPrompt(wizard);
+    expectLogoDrawn(wizard);
     // Across processes the range comes back as the message's result (no
     // structure can be passed): FALSE asks for the high limit.
     HWND extractBar = GetDlgItem(wizard.window(), IDC_EXTRACT_PROGRESS);

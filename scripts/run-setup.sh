@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs setup.exe under Wine in the project's own prefix. With a display it
+# opens the wizard for the person at the keyboard. Without one it runs it
+# under Xvfb, walks through the typical install by itself, saves a picture
+# of each phase (start, prompt, done) under build/, and lists what went
+# where.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+setup=$root/build/win32/wizard/setup.exe
+walk=$root/build/win32/tests/win32/wizard_walk.exe
+pictures=$root/build/pictures
+run() { "$root/scripts/wine-run.sh" "$@"; }
+export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
+
+# The program puts its shortcuts in the profile's Desktop and Start
+# Menu\Programs folders, as Windows XP has them; Wine's profile lacks the
+# second.
+profile_unix=$(winepath -u "$(run cmd /c echo %USERPROFILE% | tr -d '\r')" 2>/dev/null)
+mkdir -p "$profile_unix/Desktop" "$profile_unix/Start Menu/Programs"
+
+show_install() {
+    local drive=$WINEPREFIX/drive_c
+    echo
+    echo "installed into C:\\Arvendal\\QRV ($drive/Arvendal/QRV):"
+    ls -l --time-style='+%Y-%m-%d %H:%M:%S' "$drive/Arvendal/QRV" | tail -n +2
+    echo "shortcuts:"
+    ls -l "$profile_unix/Desktop/QRV.lnk" "$profile_unix/Start Menu/Programs/Arvendal/QRV.lnk"
+}
+
+if [[ -n ${DISPLAY:-} ]]; then
+    run "$setup" || true
+    [[ -d $WINEPREFIX/drive_c/Arvendal/QRV ]] && show_install
+    exit 0
+fi
+
+mkdir -p "$pictures"
+display=:$((90 + RANDOM % 9))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'run --stop; kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+sleep 1
+snap() { sleep 1; import -display "$display" -window root -crop 640x480+192+144 "$pictures/$1.png"; }
+
+echo "running setup.exe headless on $display"
+# Through a file, not a pipe: setup.exe, started by the walk, holds on to
+# the walk's output for as long as it runs.
+run "$walk" start "Z:$setup" >"$pictures/thread.txt"
+thread=$(tr -d '\r' <"$pictures/thread.txt")
+snap wizard-start
+run "$walk" resume "$thread"
+run "$walk" prompt
+snap wizard-prompt
+run "$walk" install
+snap wizard-done
+run "$walk" exit
+sleep 1
+show_install
+echo
+echo "pictures: $pictures/wizard-start.png, wizard-prompt.png, wizard-done.png"
