@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <cstdlib>
 #include <cstring>
 
 #include "control_ids.h"
@@ -15,6 +16,9 @@
 namespace {
 
 const std::string installFolder = "C:\\Arvendal\\QRV";
+
+// The architecture the prefix has: 64 unless the run names another.
+const char* const EXPECTED_BITS = getenv("EXPECTED_BITS") ? getenv("EXPECTED_BITS") : "64";
 
 struct PayloadFile {
     const char* name;        // as the table writes it
@@ -112,7 +116,7 @@ TEST_F(WizardScenario, TypicalRunInstallsEveryFileAndBothShortcuts)
               "Brindlemoor, Wessex\n");
     EXPECT_EQ(wizard.control(IDC_NOTICE_TEXT).text, "You may need to disable your antivirus before proceeding.");
     EXPECT_EQ(wizard.control(IDC_OS_TEXT).text, "Operating System: Windows-7");
-    EXPECT_EQ(wizard.control(IDC_ARCH_TEXT).text, "Architecture: 64-bit");
+    EXPECT_EQ(wizard.control(IDC_ARCH_TEXT).text, std::string("Architecture: ") + EXPECTED_BITS + "-bit");
 
     expectPrompt(wizard);
     expectLogoDrawn(wizard);
@@ -216,6 +220,43 @@ TEST_F(WizardScenario, MissingStartMenuProgramsEndsTheRunWith187)
     expectFatalBox(wizard, 187, "can't create folder in start menu\nWin Err Code 3");
     expectInstalledFiles();
     EXPECT_TRUE(fileExists(profile.path + "\\Desktop\\QRV.lnk")) << "the desktop link stays";
+}
+
+// Wine reports the Windows version its settings name; a program started
+// after a change sees the new one.
+void claimWindowsVersion(const char* version)
+{
+    HKEY wine;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &wine, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    if (version) RegSetValueExA(wine, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), DWORD(strlen(version) + 1));
+    else RegDeleteValueA(wine, "Version");
+    RegCloseKey(wine);
+}
+
+TEST_F(WizardScenario, OperatingSystemLineForEachWindowsVersion)
+{
+    const std::pair<const char*, const char*> versions[] = {
+        {"winxp", "Operating System: Windows-XP"},
+        {"win7", "Operating System: Windows-7"},
+        {"win8", "Operating System: Windows-8"},
+        // Without a manifest that declares Windows 10, the version query on
+        // Windows 10 reports 6.2, as on Windows 8 (Wine does the same).
+        {"win10", "Operating System: Windows-8"},
+    };
+    for (const auto& [version, line] : versions) {
+        claimWindowsVersion(version);
+        TestProfile profile;
+        Wizard wizard(profile.path);
+        ASSERT_TRUE(wizard.started()) << version;
+        ASSERT_TRUE(wizard.waitUntilShown(IDC_INSTALL)) << version << ": " << wizard.describe();
+        EXPECT_EQ(wizard.control(IDC_OS_TEXT).text, line) << version;
+        EXPECT_EQ(wizard.control(IDC_ARCH_TEXT).text, std::string("Architecture: ") + EXPECTED_BITS + "-bit");
+        wizard.close();
+        EXPECT_EQ(wizard.waitForExit(), 0u) << version << ": an unsupported version still runs as usual";
+    }
+    claimWindowsVersion(nullptr);
 }
 
 }  // namespace
