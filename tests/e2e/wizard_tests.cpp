@@ -222,6 +222,63 @@ TEST_F(WizardScenario, MissingStartMenuProgramsEndsTheRunWith187)
     EXPECT_TRUE(fileExists(profile.path + "\\Desktop\\QRV.lnk")) << "the desktop link stays";
 }
 
+// ---- the folder browser -------------------------------------------------
+
+struct BrowserSearch {
+    DWORD processId;
+    HWND browser;
+};
+
+BOOL CALLBACK findBrowser(HWND window, LPARAM parameter)
+{
+    BrowserSearch* search = reinterpret_cast<BrowserSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) && windowText(window) == "Browse for Folder") {
+        search->browser = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Opens the shell's folder browser through "select another folder".
+HWND openBrowser(const Wizard& wizard)
+{
+    wizard.click(IDC_BROWSE);
+    BrowserSearch search{wizard.processId(), nullptr};
+    for (int tries = 0; tries < 200 && !search.browser; tries++) {
+        EnumWindows(findBrowser, reinterpret_cast<LPARAM>(&search));
+        if (!search.browser) Sleep(50);
+    }
+    return search.browser;
+}
+
+// Cancels the browser and waits for it to go.
+void cancelBrowser(HWND browser)
+{
+    PostMessageA(GetDlgItem(browser, IDCANCEL), BM_CLICK, 0, 0);
+    for (int tries = 0; tries < 200 && IsWindow(browser); tries++) Sleep(50);
+    Sleep(300);  // the wizard's handler finishes after the browser has gone
+}
+
+TEST_F(WizardScenario, CancelledBrowserPutsTheDefaultFolderBack)
+{
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    HWND browser = openBrowser(wizard);
+    ASSERT_NE(browser, nullptr) << "no folder browser";
+    EXPECT_EQ(windowText(GetDlgItem(browser, 14146)), "select a folder");
+    EXPECT_FALSE(wizard.control(IDC_INSTALL).enabled) << "install is disabled while the browser is open";
+    cancelBrowser(browser);
+    EXPECT_EQ(wizard.control(IDC_FOLDER_TEXT).text, installFolder);
+    EXPECT_TRUE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
+    EXPECT_EQ(wizard.focused(), GetDlgItem(wizard.window(), IDC_INSTALL));
+    wizard.close();
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+}
+
 // Wine reports the Windows version its settings name; a program started
 // after a change sees the new one.
 void claimWindowsVersion(const char* version)
