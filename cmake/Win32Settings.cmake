@@ -1,10 +1,5 @@
 # Settings shared by every target of the Win32 build.
-set(CMAKE_CXX_STANDARD 17)
-set(CMAKE_CXX_STANDARD_REQUIRED ON)
-set(CMAKE_CXX_EXTENSIONS OFF)
-if(NOT CMAKE_BUILD_TYPE)
-    set(CMAKE_BUILD_TYPE Release CACHE STRING "Build type" FORCE)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/CommonSettings.cmake)
 
 # Linked statically: the programs need no DLL beyond those of Windows itself
 # (no libstdc++, libgcc or winpthread DLL beside them).

@@ -9,6 +9,14 @@
 
 #include "install_config.h"
 
+// ---- progress -----------------------------------------------------------
+// Both passes: the status text, the bar shown with the range 0 .. number of
+// payload rows (returned), the row's index set before each row, the bar
+// hidden at the end; the bar never shows the full count.
+int beginProgress(HWND dialog, const char* status, int bar);
+void showProgress(HWND dialog, int bar, int row);
+void endProgress(HWND dialog, int bar);
+
 // ---- resources and extraction ------------------------------------------
 extern HINSTANCE appInstance;       // the program's module, recorded first at start-up
 extern const BITMAPINFO* logoDib;   // the "LOGO" bitmap: a 40-byte header and 24-bit rows

@@ -1,7 +1,6 @@
 // The extraction pass: every payload resource decoded into its row.
 #include "engine.h"  // windows.h comes first
 
-#include <commctrl.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -52,13 +51,10 @@ bool holdsAnEmptyFile(ResourceData packed)
 
 void extractPayloads(HWND dialog)
 {
-    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "extracting files");
-    ShowWindow(GetDlgItem(dialog, IDC_EXTRACT_PROGRESS), SW_SHOW);
-    int count = payloadCount();
-    SendDlgItemMessageA(dialog, IDC_EXTRACT_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, WORD(count)));
+    beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS);
     for (int i = 0; payloadTable[i].fileName; i++) {
         PayloadEntry& row = payloadTable[i];
-        SendDlgItemMessageA(dialog, IDC_EXTRACT_PROGRESS, PBM_SETPOS, WPARAM(i), 0);
+        showProgress(dialog, IDC_EXTRACT_PROGRESS, i);
         ResourceData packed = loadResourceData(row.fileName, rcDataType);
         BufferResult decoded = decodePayload(packed);
         row.data = decoded.data;
@@ -73,5 +69,5 @@ void extractPayloads(HWND dialog)
         if (!row.data && !holdsAnEmptyFile(packed)) reportFatal(346, "can't decode resource %s", row.fileName);
         row.fileTime = payloadFileTime;
     }
-    ShowWindow(GetDlgItem(dialog, IDC_EXTRACT_PROGRESS), SW_HIDE);
+    endProgress(dialog, IDC_EXTRACT_PROGRESS);
 }

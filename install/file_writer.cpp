@@ -1,8 +1,6 @@
 // Writing the payload files into the install folder.
 #include "engine.h"  // windows.h comes first
 
-#include <commctrl.h>
-
 #include "control_ids.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
@@ -29,15 +27,12 @@ void writePayloadFile(const char* path, PayloadEntry entry)
 
 bool copyPayloads(HWND dialog)
 {
-    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Copying files...");
-    ShowWindow(GetDlgItem(dialog, IDC_COPY_PROGRESS), SW_SHOW);
-    int count = payloadCount();
-    SendDlgItemMessageA(dialog, IDC_COPY_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, WORD(count)));
+    beginProgress(dialog, "Copying files...", IDC_COPY_PROGRESS);
     for (int i = 0; payloadTable[i].fileName; i++) {
-        SendDlgItemMessageA(dialog, IDC_COPY_PROGRESS, PBM_SETPOS, WPARAM(i), 0);
+        showProgress(dialog, IDC_COPY_PROGRESS, i);
         writePayloadFile(payloadTable[i].fileName, payloadTable[i]);
     }
-    ShowWindow(GetDlgItem(dialog, IDC_COPY_PROGRESS), SW_HIDE);
+    endProgress(dialog, IDC_COPY_PROGRESS);
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Files have been copied to the following folder:");
     return true;
 }

@@ -6,27 +6,6 @@
 #include "control_ids.h"
 #include "win32_support.h"
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    HWND window;
-};
-
-BOOL CALLBACK findWizardWindow(HWND window, LPARAM parameter)
-{
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && windowText(window) == "QRV Installation Wizard") {
-        search->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 Wizard::Wizard(const std::string& profile)
 {
     SetEnvironmentVariableA("USERPROFILE", profile.c_str());
@@ -35,13 +14,8 @@ Wizard::Wizard(const std::string& profile)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) return;
-    WindowSearch search{process_.dwProcessId, nullptr};
-    for (int tries = 0; tries < 400 && !search.window; tries++) {
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) break;
-        EnumWindows(findWizardWindow, reinterpret_cast<LPARAM>(&search));
-        if (!search.window) Sleep(50);
-    }
-    window_ = search.window;
+    window_ = waitForWindowOf(
+        process_.dwProcessId, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 20);
 }
 
 Wizard::~Wizard()

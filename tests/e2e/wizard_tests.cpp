@@ -182,11 +182,7 @@ TEST_F(WizardScenario, ExistingInstallIsReplacedWithTheStoredTimes)
 // The error box as the user sees it, dismissed; then the exit code.
 void expectFatalBox(Wizard& wizard, int code, const std::string& text)
 {
-    HWND box = nullptr;
-    for (int tries = 0; tries < 400 && !box; tries++) {
-        box = findMessageBox(wizard.processId());
-        if (!box) Sleep(50);
-    }
+    HWND box = waitForWindowOf(wizard.processId(), isMessageBox, 20);
     ASSERT_NE(box, nullptr) << "no error box; " << wizard.describe();
     EXPECT_EQ(windowText(box), "Fatal Error Code " + std::to_string(code));
     EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), text);
@@ -224,33 +220,12 @@ TEST_F(WizardScenario, MissingStartMenuProgramsEndsTheRunWith187)
 
 // ---- the folder browser -------------------------------------------------
 
-struct BrowserSearch {
-    DWORD processId;
-    HWND browser;
-};
-
-BOOL CALLBACK findBrowser(HWND window, LPARAM parameter)
-{
-    BrowserSearch* search = reinterpret_cast<BrowserSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && windowText(window) == "Browse for Folder") {
-        search->browser = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Opens the shell's folder browser through "select another folder".
 HWND openBrowser(const Wizard& wizard)
 {
     wizard.click(IDC_BROWSE);
-    BrowserSearch search{wizard.processId(), nullptr};
-    for (int tries = 0; tries < 200 && !search.browser; tries++) {
-        EnumWindows(findBrowser, reinterpret_cast<LPARAM>(&search));
-        if (!search.browser) Sleep(50);
-    }
-    return search.browser;
+    return waitForWindowOf(
+        wizard.processId(), [](HWND window) { return windowText(window) == "Browse for Folder"; }, 10);
 }
 
 // Cancels the browser and waits for it to go.

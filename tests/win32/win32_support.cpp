@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 
 #include <cstdio>
+#include <functional>
 
 void removeTree(const std::string& path)
 {
@@ -25,29 +26,41 @@ void removeTree(const std::string& path)
 
 namespace {
 
-struct BoxSearch {
+struct WindowSearch {
     DWORD processId;
-    HWND box;
+    const std::function<bool(HWND)>* matches;
+    HWND found;
 };
 
-BOOL CALLBACK findBoxOfProcess(HWND window, LPARAM parameter)
+BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
 {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    // A message box: a dialog with the box's text control (the program's own
-    // dialogs have no control of that identifier).
-    if (owner == search->processId && std::string(className) == "#32770" && IsWindowVisible(window) &&
-        GetDlgItem(window, 0xFFFF)) {
-        search->box = window;
+    if (owner == search->processId && IsWindowVisible(window) && (*search->matches)(window)) {
+        search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
 }  // namespace
+
+HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& matches)
+{
+    WindowSearch search{processId, &matches, nullptr};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds)
+{
+    for (int tries = 0; tries < seconds * 20; tries++) {
+        if (HWND window = findWindowOf(processId, matches)) return window;
+        Sleep(50);
+    }
+    return nullptr;
+}
 
 std::string windowText(HWND window)
 {
@@ -56,12 +69,16 @@ std::string windowText(HWND window)
     return text;
 }
 
-HWND findMessageBox(DWORD processId)
+// A message box: a dialog with the box's text control (the programs' own
+// dialogs have no control of that identifier).
+bool isMessageBox(HWND window)
 {
-    BoxSearch search{processId, nullptr};
-    EnumWindows(findBoxOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.box;
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return std::string(className) == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr;
 }
+
+HWND findMessageBox(DWORD processId) { return findWindowOf(processId, isMessageBox); }
 
 
 ScratchFolder::ScratchFolder()

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,13 @@ struct LinkFields {
 };
 LinkFields readLink(const std::string& linkPath);
 
-// The visible message box of a process (a dialog with the box's text
-// control), or null.
+// The first visible top-level window of a process that `matches`, now or
+// within `seconds`; null if there is none.
+HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& matches);
+HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds);
+
+// Whether a window is a message box, and a process's visible one (or null).
+bool isMessageBox(HWND window);
 HWND findMessageBox(DWORD processId);
 std::string windowText(HWND window);
 
