@@ -1,7 +1,6 @@
 #include "wizard_driver.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "control_ids.h"
 #include "win32_support.h"
@@ -88,26 +87,11 @@ std::string Wizard::describe() const
     return text;
 }
 
-TestProfile::TestProfile(bool desktop, bool programs)
+TestProfile::TestProfile(bool desktop, bool programs) : path(folder.path())
 {
-    char temporary[MAX_PATH];
-    GetTempPathA(sizeof temporary, temporary);
-    static int made = 0;
-    char name[64];
-    snprintf(name, sizeof name, "profile-%lu-%d", GetCurrentProcessId(), ++made);
-    path = std::string(temporary) + name;
-    CreateDirectoryA(path.c_str(), nullptr);
-    if (desktop) CreateDirectoryA((path + "\\Desktop").c_str(), nullptr);
+    if (desktop) CreateDirectoryA((folder / "Desktop").c_str(), nullptr);
     if (programs) {
-        CreateDirectoryA((path + "\\Start Menu").c_str(), nullptr);
-        CreateDirectoryA((path + "\\Start Menu\\Programs").c_str(), nullptr);
+        CreateDirectoryA((folder / "Start Menu").c_str(), nullptr);
+        CreateDirectoryA((folder / "Start Menu\\Programs").c_str(), nullptr);
     }
-}
-
-TestProfile::~TestProfile()
-{
-    std::vector<std::string> files = {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"};
-    for (const std::string& file : files) DeleteFileA((path + file).c_str());
-    for (const char* folder : {"\\Start Menu\\Programs\\Arvendal", "\\Start Menu\\Programs", "\\Start Menu", "\\Desktop", ""})
-        RemoveDirectoryA((path + folder).c_str());
 }

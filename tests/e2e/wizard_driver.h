@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "win32_support.h"
+
 struct ControlState {
     bool visible;
     bool enabled;
@@ -47,6 +49,6 @@ private:
 // removed afterwards.
 struct TestProfile {
     explicit TestProfile(bool desktop = true, bool programs = true);
-    ~TestProfile();
+    ScratchFolder folder;
     std::string path;
 };
