@@ -63,6 +63,16 @@ bool Wizard::waitUntilShown(int id, bool shown, int seconds) const
     return false;
 }
 
+bool Wizard::waitUntilFocused(int id, int seconds) const
+{
+    for (int tries = 0; tries < seconds * 20; tries++) {
+        if (focused() == GetDlgItem(window_, id)) return true;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
+        Sleep(50);
+    }
+    return false;
+}
+
 DWORD Wizard::waitForExit(int seconds)
 {
     DWORD code = STILL_ACTIVE;

@@ -34,6 +34,9 @@ public:
 
     // Waits until `id` is shown (or hidden), up to `seconds`.
     bool waitUntilShown(int id, bool shown = true, int seconds = 20) const;
+    // Waits until `id` has the keyboard focus, up to `seconds`: the last
+    // thing a step does, so the step is then complete.
+    bool waitUntilFocused(int id, int seconds = 20) const;
     // Waits for the process to end; its exit code, or STILL_ACTIVE.
     DWORD waitForExit(int seconds = 20);
 
