@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "control_ids.h"
 #include "win32_support.h"
@@ -229,6 +230,47 @@ HWND openBrowser(const Wizard& wizard)
         wizard.processId(), [](HWND window) { return windowText(window) == "Browse for Folder"; }, 10);
 }
 
+// The browser's folder tree, driven by keyboard as a person would: keys
+// and type-ahead, each group given time to settle (type-ahead collects the
+// letters typed within about a second).
+constexpr int browserTree = 14145;
+
+void treeKeys(HWND browser, std::initializer_list<WORD> keys)
+{
+    HWND tree = GetDlgItem(browser, browserTree);
+    for (WORD key : keys) {
+        PostMessageA(tree, WM_KEYDOWN, key, 1);
+        PostMessageA(tree, WM_KEYUP, key, 0xC0000001);
+    }
+    Sleep(700);
+}
+
+void treeType(HWND browser, const char* letters)
+{
+    HWND tree = GetDlgItem(browser, browserTree);
+    for (const char* letter = letters; *letter; letter++) PostMessageA(tree, WM_CHAR, (unsigned char)*letter, 1);
+    Sleep(1500);
+}
+
+// From the tree's root to drive C: Desktop, its first child, "My
+// Computer", expanded, its first child: the drive.
+void selectDriveC(HWND browser)
+{
+    treeKeys(browser, {VK_HOME, VK_RIGHT});
+    treeType(browser, "My");
+    treeKeys(browser, {VK_RIGHT, VK_RIGHT});
+}
+
+// Confirms the browser and waits for it to go and for the wizard's handler
+// to show the chosen folder.
+void confirmBrowser(const Wizard& wizard, HWND browser, const std::string& shown)
+{
+    PostMessageA(GetDlgItem(browser, IDOK), BM_CLICK, 0, 0);
+    for (int tries = 0; tries < 200 && IsWindow(browser); tries++) Sleep(50);
+    for (int tries = 0; tries < 200 && wizard.control(IDC_FOLDER_TEXT).text != shown; tries++) Sleep(50);
+    Sleep(300);  // the handler enables the install button after the line
+}
+
 // Cancels the browser and waits for it to go and for the wizard to enable
 // its install button again (up to ten seconds).
 void cancelBrowser(const Wizard& wizard, HWND browser)
@@ -254,6 +296,55 @@ TEST_F(WizardScenario, CancelledBrowserPutsTheDefaultFolderBack)
     EXPECT_TRUE(wizard.waitUntilFocused(IDC_INSTALL)) << wizard.describe();
     wizard.close();
     EXPECT_EQ(wizard.waitForExit(), 0u);
+}
+
+TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
+{
+    const std::string chosen = "C:\\Arvendal\\Chosen Place";
+    CreateDirectoryA("C:\\Arvendal", nullptr);
+    CreateDirectoryA(chosen.c_str(), nullptr);
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    HWND browser = openBrowser(wizard);
+    ASSERT_NE(browser, nullptr) << "no folder browser";
+    selectDriveC(browser);
+    treeKeys(browser, {VK_RIGHT, VK_RIGHT});
+    treeType(browser, "Arvendal");
+    treeKeys(browser, {VK_RIGHT, VK_RIGHT});  // its only folder
+    confirmBrowser(wizard, browser, chosen);
+    EXPECT_EQ(wizard.control(IDC_FOLDER_TEXT).text, chosen) << wizard.describe();
+    ASSERT_TRUE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
+    wizard.click(IDC_INSTALL);
+    ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
+    EXPECT_TRUE(fileExists(chosen + "\\QRV.EXE")) << "installed into the chosen folder";
+    EXPECT_FALSE(folderExists(installFolder)) << "not into the default one";
+    LinkFields desktop = readLink(profile.path + "\\Desktop\\QRV.lnk");
+    EXPECT_STRCASEEQ(desktop.path.c_str(), (chosen + "\\QRV.EXE").c_str());
+    wizard.click(IDC_EXIT);
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+}
+
+TEST_F(WizardScenario, DriveRootChosenLeavesInstallDisabled)
+{
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_TRUE(wizard.started());
+    expectPrompt(wizard);
+    HWND browser = openBrowser(wizard);
+    ASSERT_NE(browser, nullptr) << "no folder browser";
+    selectDriveC(browser);
+    confirmBrowser(wizard, browser, "C:\\");
+    // The line shows the folder as chosen; validation has cut it to "C:".
+    EXPECT_EQ(wizard.control(IDC_FOLDER_TEXT).text, "C:\\") << wizard.describe();
+    EXPECT_FALSE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
+    wizard.click(IDC_INSTALL);
+    Sleep(500);
+    EXPECT_TRUE(wizard.control(IDC_INSTALL).visible) << "a disabled install button does nothing";
+    wizard.close();
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+    EXPECT_FALSE(folderExists("C:\\Arvendal"));
 }
 
 // Wine reports the Windows version its settings name; a program started
