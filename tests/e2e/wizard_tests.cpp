@@ -46,9 +46,12 @@ protected:
     void TearDown() override { removeTree("C:\\Arvendal"); }
 };
 
-// Waits for the prompt and checks it as the phase table has it.
+// Waits for the prompt and checks it as the phase table has it. Scenarios
+// call it through ASSERT_NO_FATAL_FAILURE: without a window or a prompt
+// there is nothing more to check.
 void expectPrompt(const Wizard& wizard)
 {
+    ASSERT_TRUE(wizard.started()) << "no window 'QRV Installation Wizard'";
     ASSERT_TRUE(wizard.waitUntilShown(IDC_INSTALL)) << "no prompt; " << wizard.describe();
     // The prompt ends by focusing the install button: then it is complete.
     EXPECT_TRUE(wizard.waitUntilFocused(IDC_INSTALL)) << "the install button has no focus; " << wizard.describe();
@@ -112,8 +115,7 @@ TEST_F(WizardScenario, TypicalRunInstallsEveryFileAndBothShortcuts)
 {
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started()) << "no window 'QRV Installation Wizard'";
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     // Set at the start and never changed.
     EXPECT_EQ(wizard.control(IDC_INFO_TEXT).text,
               "This program will install\nVersion 6.10 of QRV\nChart Studio && Data Sifter\nby Orvel K. Tamsin\n"
@@ -152,8 +154,7 @@ TEST_F(WizardScenario, ClosingAtThePromptInstallsNothing)
 {
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     wizard.pressKey(VK_ESCAPE);
     wizard.pressKey(VK_RETURN);
     Sleep(500);
@@ -172,8 +173,7 @@ TEST_F(WizardScenario, ExistingInstallIsReplacedWithTheStoredTimes)
     for (const PayloadFile& payload : payloads) writeWholeFile(installFolder + "\\" + payload.name, "an older version");
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     wizard.click(IDC_INSTALL);
     ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
     expectInstalledFiles();
@@ -200,8 +200,7 @@ TEST_F(WizardScenario, ReadOnlyFileInTheWayEndsTheRunWith212)
     SetFileAttributesA((installFolder + "\\QRV.EXE").c_str(), FILE_ATTRIBUTE_READONLY);
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     wizard.click(IDC_INSTALL);
     expectFatalBox(wizard, 212, "can't delete file QRV.EXE\nWin Err Code 5");
     EXPECT_FALSE(fileExists(installFolder + "\\QRV.HLP")) << "the first file failed: nothing else written";
@@ -212,8 +211,7 @@ TEST_F(WizardScenario, MissingStartMenuProgramsEndsTheRunWith187)
 {
     TestProfile profile(true, false);
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     wizard.click(IDC_INSTALL);
     expectFatalBox(wizard, 187, "can't create folder in start menu\nWin Err Code 3");
     expectInstalledFiles();
@@ -284,8 +282,7 @@ TEST_F(WizardScenario, CancelledBrowserPutsTheDefaultFolderBack)
 {
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     HWND browser = openBrowser(wizard);
     ASSERT_NE(browser, nullptr) << "no folder browser";
     EXPECT_EQ(windowText(GetDlgItem(browser, 14146)), "select a folder");
@@ -305,8 +302,7 @@ TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
     CreateDirectoryA(chosen.c_str(), nullptr);
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     HWND browser = openBrowser(wizard);
     ASSERT_NE(browser, nullptr) << "no folder browser";
     selectDriveC(browser);
@@ -330,8 +326,7 @@ TEST_F(WizardScenario, DriveRootChosenLeavesInstallDisabled)
 {
     TestProfile profile;
     Wizard wizard(profile.path);
-    ASSERT_TRUE(wizard.started());
-    expectPrompt(wizard);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     HWND browser = openBrowser(wizard);
     ASSERT_NE(browser, nullptr) << "no folder browser";
     selectDriveC(browser);
