@@ -34,8 +34,10 @@ ResourceData loadResourceData(const char* name, WORD type);
 void loadLogo();
 
 // Decodes every payload resource into its row, in table order, with the
-// extraction progress bar. Codes as loadResourceData's, 344 (a container of
-// another kind than version 1) and 346 (a container that does not decode).
+// extraction progress bar. Codes as loadResourceData's (for the payloads
+// and for the check resource), 344 (a container of another kind than
+// version 1), 346 (a container that does not decode) and 348 (decoded bytes
+// that do not match their recorded CRC-32).
 void extractPayloads(HWND dialog);
 
 // ---- folders ------------------------------------------------------------

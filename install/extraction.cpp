@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "control_ids.h"
+#include "crc32.h"
 #include "fatal_error.h"
 #include "lzari.h"
+#include "payload_checks.h"
 
 namespace {
 
@@ -47,11 +49,22 @@ bool holdsAnEmptyFile(ResourceData packed)
     return readPayloadFields(packed.data, packed.size, &fields) && fields.textLength == 0;
 }
 
+// The decoded bytes against the check value the build recorded from the
+// file itself: the containers have no checksum, and a damaged stream can
+// decode to the right length with wrong bytes.
+bool matchesItsCheck(const PayloadEntry& row, ResourceData checks)
+{
+    uint32_t expected;
+    return findPayloadCheck(checks.data, checks.size, row.fileName, &expected) &&
+           crc32Update(0, row.data, row.size) == expected;
+}
+
 }  // namespace
 
 void extractPayloads(HWND dialog)
 {
     beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS);
+    ResourceData checks = loadResourceData(payloadChecksName, rcDataType);
     for (int i = 0; payloadTable[i].fileName; i++) {
         PayloadEntry& row = payloadTable[i];
         showProgress(dialog, IDC_EXTRACT_PROGRESS, i);
@@ -67,6 +80,7 @@ void extractPayloads(HWND dialog)
         // A non-empty payload without its bytes must not be installed as an
         // empty file.
         if (!row.data && !holdsAnEmptyFile(packed)) reportFatal(346, "can't decode resource %s", row.fileName);
+        if (!matchesItsCheck(row, checks)) reportFatal(348, "resource %s is damaged", row.fileName);
         row.fileTime = payloadFileTime;
     }
     endProgress(dialog, IDC_EXTRACT_PROGRESS);

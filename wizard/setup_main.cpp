@@ -1,8 +1,8 @@
-// Start-up: the global install state, the logo, the common controls, the
-// system survey, then the modal dialog that does all the rest.
+// Start-up: the DLL search limited to the system folder, the global
+// install state, the logo, the common controls, the system survey, then the
+// modal dialog that does all the rest.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <cstring>
 
 #include "engine.h"
@@ -10,10 +10,11 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    restrictDllSearch();  // before anything can load a DLL by name
     appInstance = instance;
     strcpy(installFolder, installConfig.defaultFolder);  // fits: checked when built
     loadLogo();
-    InitCommonControls();  // the dialog's progress bars need their class
+    initCommonControls();  // the dialog's progress bars need their class
     detectOsVersion();
     detectArchitecture();
     DialogBoxParamA(appInstance, "SETUP", nullptr, setupDialogProc, 0);

@@ -1,18 +1,18 @@
 #include "wizard_driver.h"
 
-#include <cstdio>
 
 #include "control_ids.h"
 #include "win32_support.h"
 
-Wizard::Wizard(const std::string& profile)
+Wizard::Wizard(const std::string& profile, const std::string& exe, const std::string& currentFolder)
 {
     SetEnvironmentVariableA("USERPROFILE", profile.c_str());
-    char command[MAX_PATH + 2];
-    snprintf(command, sizeof command, "\"%s\"", SETUP_EXE);
+    std::string command = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) return;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process_))
+        return;
     window_ = waitForWindowOf(
         process_.dwProcessId, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 20);
 }

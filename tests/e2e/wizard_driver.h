@@ -17,9 +17,11 @@ struct ControlState {
 
 class Wizard {
 public:
-    // Starts setup.exe with USERPROFILE set to `profile` and waits for its
+    // Starts setup.exe (or another copy of it) with USERPROFILE set to
+    // `profile`, in `currentFolder` if one is named, and waits for its
     // window.
-    explicit Wizard(const std::string& profile);
+    explicit Wizard(const std::string& profile, const std::string& exe = SETUP_EXE,
+                    const std::string& currentFolder = "");
     ~Wizard();
 
     bool started() const { return window_ != nullptr; }

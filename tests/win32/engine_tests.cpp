@@ -260,6 +260,17 @@ TEST(FatalErrors, ContainerThatDoesNotDecode346)
     expectFatal(runFatalChild("extract", "TRUNCATED.LZ"), 346, "can't decode resource TRUNCATED.LZ");
 }
 
+// A container that decodes to bytes other than those the build recorded:
+// nothing is written.
+TEST(FatalErrors, DecodedBytesThatDoNotMatchTheirCheckAre348)
+{
+    expectFatal(runFatalChild("extract", "WRONGBYTES.LZ"), 348, "resource WRONGBYTES.LZ is damaged");
+    expectFatal(runFatalChild("extract", "UNRECORDED.LZ"), 348, "resource UNRECORDED.LZ is damaged");
+    FatalOutcome recorded = runFatalChild("extract", "QRV.HLP");
+    EXPECT_FALSE(recorded.seenBox) << recorded.title << ": " << recorded.text;
+    EXPECT_EQ(recorded.exitCode, 0u);
+}
+
 // The failures a real system seldom gives, through calls made to fail.
 TEST(FatalErrors, ResourceThatWillNotLoadOrLock324And326)
 {

@@ -1,0 +1,70 @@
+// Where the program's DLLs come from. A setup program usually runs from a
+// downloads folder, where anybody may have left a DLL named after one that
+// Windows or the shell loads on demand; loaded from there, it would run
+// with the user's rights. So the search is limited to the system folder
+// before anything else happens, and the one DLL of the program that is not
+// among Windows' known DLLs (comctl32) is not imported but loaded here,
+// by its full path in the system folder.
+#include <windows.h>
+
+#include <cstring>
+
+#include "wizard.h"
+
+namespace {
+
+// Not declared by every SDK the program may be built with.
+constexpr DWORD searchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+typedef BOOL(WINAPI* SetDefaultDllDirectoriesCall)(DWORD);
+typedef BOOL(WINAPI* SetDllDirectoryCall)(LPCSTR);
+typedef void(WINAPI* InitCommonControlsCall)();
+
+// A DLL's function as its own type (through void (*)(), the one function
+// pointer type that converts to every other without a warning).
+template <typename Call>
+Call dllFunction(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// kernel32 is always loaded, from the system folder.
+template <typename Call>
+Call kernelFunction(const char* name)
+{
+    return dllFunction<Call>(GetModuleHandleA("kernel32.dll"), name);
+}
+
+}  // namespace
+
+void restrictDllSearch()
+{
+    // Windows 8, and 7 and Vista with update KB2533623: only the system
+    // folder, for every later load by name, the shell's included.
+    auto setDefaultDirectories = kernelFunction<SetDefaultDllDirectoriesCall>("SetDefaultDllDirectories");
+    if (setDefaultDirectories && setDefaultDirectories(searchSystem32)) return;
+    // Older systems (XP SP1 and later): at least the current folder leaves
+    // the search order. The program's own folder stays in it there; the
+    // program loads nothing by name itself.
+    auto setDllDirectory = kernelFunction<SetDllDirectoryCall>("SetDllDirectoryA");
+    if (setDllDirectory) setDllDirectory("");
+}
+
+HMODULE loadSystemLibrary(const char* name)
+{
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + strlen(name) >= MAX_PATH) return nullptr;
+    path[length] = '\\';
+    strcpy(path + length + 1, name);
+    // A full path: loaded from there or not at all.
+    return LoadLibraryA(path);
+}
+
+void initCommonControls()
+{
+    HMODULE comctl32 = loadSystemLibrary("comctl32.dll");
+    if (!comctl32) return;  // the dialog then cannot be made, and says so
+    auto init = dllFunction<InitCommonControlsCall>(comctl32, "InitCommonControls");
+    if (init) init();
+}
