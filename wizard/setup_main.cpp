@@ -11,6 +11,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     restrictDllSearch();  // before anything can load a DLL by name
+    preloadSystemLibraries();
     appInstance = instance;
     strcpy(installFolder, installConfig.defaultFolder);  // fits: checked when built
     loadLogo();

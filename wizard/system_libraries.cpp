@@ -4,7 +4,11 @@
 // with the user's rights. So the search is limited to the system folder
 // before anything else happens, and the one DLL of the program that is not
 // among Windows' known DLLs (comctl32) is not imported but loaded here,
-// by its full path in the system folder.
+// by its full path in the system folder. Neither measure reaches a DLL that
+// a system DLL loads by name with a search path of its own (a delayed
+// import, for one), so the DLLs that the shell, the common controls and
+// the link object load on demand are loaded first from the system folder:
+// a later load by name then finds them already there.
 #include <windows.h>
 
 #include <cstring>
@@ -59,6 +63,16 @@ HMODULE loadSystemLibrary(const char* name)
     strcpy(path + length + 1, name);
     // A full path: loaded from there or not at all.
     return LoadLibraryA(path);
+}
+
+void preloadSystemLibraries()
+{
+    // Those that are not among Windows' known DLLs. A DLL this Windows
+    // does not have is simply not loaded.
+    static const char* const onDemand[] = {"uxtheme.dll",  "dwmapi.dll",  "propsys.dll", "cryptbase.dll",
+                                           "version.dll",  "userenv.dll", "profapi.dll", "apphelp.dll",
+                                           "setupapi.dll", "oleacc.dll",  "ntmarta.dll", "clbcatq.dll"};
+    for (const char* name : onDemand) loadSystemLibrary(name);
 }
 
 void initCommonControls()
