@@ -174,6 +174,39 @@ TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
     EXPECT_EQ(wizard.waitForExit(), 0u);
 }
 
+// A folder that passes the rules but cannot be created (a file took its
+// place after it was chosen): the install click does nothing, silently,
+// and the user may choose again.
+TEST_F(WizardScenario, FolderThatCannotBeCreatedLeavesThePromptAsItWas)
+{
+    const std::string chosen = "C:\\Arvendal\\Chosen Place";
+    CreateDirectoryA("C:\\Arvendal", nullptr);
+    CreateDirectoryA(chosen.c_str(), nullptr);
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
+    HWND browser = openBrowser(wizard);
+    ASSERT_NE(browser, nullptr) << "no folder browser";
+    selectDriveC(browser);
+    treeKeys(browser, {VK_RIGHT, VK_RIGHT});
+    treeType(browser, "Arvendal");
+    treeKeys(browser, {VK_RIGHT, VK_RIGHT});
+    confirmBrowser(wizard, browser, chosen);
+    ASSERT_TRUE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
+    RemoveDirectoryA(chosen.c_str());
+    writeWholeFile(chosen, "a file, not a folder");
+    wizard.click(IDC_INSTALL);
+    Sleep(1000);
+    EXPECT_TRUE(wizard.control(IDC_INSTALL).visible) << wizard.describe();
+    EXPECT_TRUE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
+    EXPECT_TRUE(wizard.control(IDC_BROWSE).visible) << wizard.describe();
+    EXPECT_EQ(wizard.control(IDC_FOLDER_TEXT).text, chosen);
+    EXPECT_FALSE(folderExists(installFolder));
+    EXPECT_FALSE(fileExists(profile.path + "\\Desktop\\QRV.lnk"));
+    wizard.close();
+    EXPECT_EQ(wizard.waitForExit(), 0u);
+}
+
 TEST_F(WizardScenario, DriveRootChosenLeavesInstallDisabled)
 {
     TestProfile profile;

@@ -64,6 +64,34 @@ TEST(InstallFolder, FileInTheWayFails)
     EXPECT_FALSE(createInstallFolder()) << "validation refuses a drive's root";
 }
 
+// Folders the rules accept but the file system refuses: a name with a
+// character no file name may hold gives false, with the text restored;
+// levels made before the failure stay. The longest path the buffer takes
+// (259 characters) is deeper than the 248 characters Windows allows a
+// folder (Wine allows it): either way the answer is the file system's.
+TEST(InstallFolder, FoldersTheFileSystemRefusesFail)
+{
+    ScratchFolder scratch;
+    for (const char* name : {"New\\a<b", "New\\a|b", "New\\a\"b", "New\\a?b", "New\\a*b"}) {
+        std::string path = scratch / name;
+        setInstallFolder(path);
+        EXPECT_FALSE(createInstallFolder()) << path;
+        EXPECT_EQ(std::string(installFolder), path) << "the text is restored";
+    }
+    EXPECT_TRUE(folderExists(scratch / "New")) << "the level made before the failure stays";
+
+    std::string longest = scratch.path();
+    while (longest.size() < 259) longest += std::string("\\") + std::string(std::min<size_t>(40, 258 - longest.size()), 'x');
+    longest.resize(259);
+    setInstallFolder(longest);
+    bool created = createInstallFolder();
+    EXPECT_EQ(std::string(installFolder), longest);
+    EXPECT_EQ(created, folderExists(longest));
+    if (created) {
+        EXPECT_STRCASEEQ(currentDirectory().c_str(), longest.c_str());
+    }
+}
+
 TEST(FileWriter, ReplacesTheFileWithTheBytesAndTheStoredTimes)
 {
     ScratchFolder scratch;
