@@ -6,15 +6,20 @@
 #include "win32_support.h"
 
 Wizard::Wizard(const std::string& profile)
+    : Wizard(profile, SETUP_EXE, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; })
+{
+}
+
+Wizard::Wizard(const std::string& profile, const std::string& program, const std::function<bool(HWND)>& isItsWindow,
+               int intervalMs)
 {
     SetEnvironmentVariableA("USERPROFILE", profile.c_str());
     char command[MAX_PATH + 2];
-    snprintf(command, sizeof command, "\"%s\"", SETUP_EXE);
+    snprintf(command, sizeof command, "\"%s\"", program.c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_)) return;
-    window_ = waitForWindowOf(
-        process_.dwProcessId, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 20);
+    window_ = waitForWindowOf(process_.dwProcessId, isItsWindow, 20, intervalMs);
 }
 
 Wizard::~Wizard()
@@ -53,24 +58,24 @@ void Wizard::pressKey(WORD key) const
 
 void Wizard::close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
-bool Wizard::waitUntilShown(int id, bool shown, int seconds) const
+bool Wizard::waitUntil(const std::function<bool()>& done, int seconds, int intervalMs) const
 {
-    for (int tries = 0; tries < seconds * 20; tries++) {
-        if (control(id).visible == shown) return true;
+    for (int tries = 0; tries < seconds * 1000 / intervalMs; tries++) {
+        if (done()) return true;
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
-        Sleep(50);
+        Sleep(intervalMs);
     }
     return false;
 }
 
+bool Wizard::waitUntilShown(int id, bool shown, int seconds) const
+{
+    return waitUntil([&] { return control(id).visible == shown; }, seconds);
+}
+
 bool Wizard::waitUntilFocused(int id, int seconds) const
 {
-    for (int tries = 0; tries < seconds * 20; tries++) {
-        if (focused() == GetDlgItem(window_, id)) return true;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
-        Sleep(50);
-    }
-    return false;
+    return waitUntil([&] { return focused() == GetDlgItem(window_, id); }, seconds);
 }
 
 DWORD Wizard::waitForExit(int seconds)
