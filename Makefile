@@ -5,6 +5,9 @@
 #                through the install, with pictures of each phase)
 #   make test    build everything and run every test
 #   make bench   codec throughput against zlib -9 and xz -6, unpack memory, 32 against 64 bits
+#   make bench-installer
+#                setup.exe against an NSIS installer of the same files: sizes,
+#                time to the folder prompt, time from the click to done
 #   make fuzz    fuzz the decoder for FUZZ_SECONDS (default 300)
 #   make clean
 
@@ -15,7 +18,7 @@ WIN32 := $(BUILD)/win32
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized win32 host run test bench fuzz clean
+.PHONY: all deps sanitized win32 host run test bench bench-installer fuzz clean
 
 all: win32
 
@@ -69,6 +72,15 @@ bench: win32
 	$(HOST)/bench/codec_bench $(BENCH_FLAGS)
 	bash bench/unpack_memory.sh $(HOST)/tools/lzari
 	$(HEADLESS) bash bench/word_size.sh $(HOST)/bench/codec_timing $(WIN32)/bench/codec_timing.exe
+
+# Under its own Wine server and display, as make test; the repetitions of
+# the two installers alternate.
+INSTALLER_REPETITIONS ?= 5
+
+bench-installer: win32
+	bash scripts/wine-run.sh --stop
+	$(HEADLESS) bash -c 'bash scripts/wine-run.sh --start; bash bench/installer/bench_installer.sh $(WIN32) $(INSTALLER_REPETITIONS); \
+	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
 
 fuzz: sanitized
 	mkdir -p $(BUILD)/fuzz-corpus

@@ -15,6 +15,7 @@ packages=(
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686   # the Win32 build
     wine wine32:i386 wine64 xvfb xauth   # running it, headless
     imagemagick                          # make run's pictures
+    nsis python3                         # make bench-installer: the peer installer, the sizes
 )
 
 missing=()

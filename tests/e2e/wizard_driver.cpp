@@ -4,17 +4,23 @@
 #include "control_ids.h"
 #include "win32_support.h"
 
-Wizard::Wizard(const std::string& profile, const std::string& exe, const std::string& currentFolder)
+Wizard::Wizard(const std::string& profile, const std::string& program, const std::string& currentFolder)
+    : Wizard(profile, program.empty() ? SETUP_EXE : program,
+             [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 50, currentFolder)
+{
+}
+
+Wizard::Wizard(const std::string& profile, const std::string& program, const std::function<bool(HWND)>& isItsWindow,
+               int intervalMs, const std::string& currentFolder)
 {
     SetEnvironmentVariableA("USERPROFILE", profile.c_str());
-    std::string command = "\"" + exe + "\"";
+    std::string command = "\"" + program + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                         currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process_))
         return;
-    window_ = waitForWindowOf(
-        process_.dwProcessId, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 20);
+    window_ = waitForWindowOf(process_.dwProcessId, isItsWindow, 20, intervalMs);
 }
 
 Wizard::~Wizard()
@@ -53,24 +59,24 @@ void Wizard::pressKey(WORD key) const
 
 void Wizard::close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
-bool Wizard::waitUntilShown(int id, bool shown, int seconds) const
+bool Wizard::waitUntil(const std::function<bool()>& done, int seconds, int intervalMs) const
 {
-    for (int tries = 0; tries < seconds * 20; tries++) {
-        if (control(id).visible == shown) return true;
+    for (int tries = 0; tries < seconds * 1000 / intervalMs; tries++) {
+        if (done()) return true;
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
-        Sleep(50);
+        Sleep(intervalMs);
     }
     return false;
 }
 
+bool Wizard::waitUntilShown(int id, bool shown, int seconds) const
+{
+    return waitUntil([&] { return control(id).visible == shown; }, seconds);
+}
+
 bool Wizard::waitUntilFocused(int id, int seconds) const
 {
-    for (int tries = 0; tries < seconds * 20; tries++) {
-        if (focused() == GetDlgItem(window_, id)) return true;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
-        Sleep(50);
-    }
-    return false;
+    return waitUntil([&] { return focused() == GetDlgItem(window_, id); }, seconds);
 }
 
 DWORD Wizard::waitForExit(int seconds)

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "win32_support.h"
@@ -17,11 +18,15 @@ struct ControlState {
 
 class Wizard {
 public:
-    // Starts setup.exe (or another copy of it) with USERPROFILE set to
-    // `profile`, in `currentFolder` if one is named, and waits for its
-    // window.
-    explicit Wizard(const std::string& profile, const std::string& exe = SETUP_EXE,
+    // Starts setup.exe (or the copy of it that `program` names) with
+    // USERPROFILE set to `profile`, in `currentFolder` if one is named, and
+    // waits for its window.
+    explicit Wizard(const std::string& profile, const std::string& program = "",
                     const std::string& currentFolder = "");
+    // Starts another installer the same way and waits for its first window
+    // that `isItsWindow`, looking every `intervalMs` (a timing looks often).
+    Wizard(const std::string& profile, const std::string& program, const std::function<bool(HWND)>& isItsWindow,
+           int intervalMs = 50, const std::string& currentFolder = "");
     ~Wizard();
 
     bool started() const { return window_ != nullptr; }
@@ -34,6 +39,9 @@ public:
     void pressKey(WORD key) const;   // to the focused control
     void close() const;              // the title bar's close box
 
+    // Waits until `done` holds, up to `seconds`, looking every `intervalMs`;
+    // false if it does not, or if the process ends first.
+    bool waitUntil(const std::function<bool()>& done, int seconds = 20, int intervalMs = 50) const;
     // Waits until `id` is shown (or hidden), up to `seconds`.
     bool waitUntilShown(int id, bool shown = true, int seconds = 20) const;
     // Waits until `id` has the keyboard focus, up to `seconds`: the last

@@ -53,11 +53,11 @@ HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& matches)
     return search.found;
 }
 
-HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds)
+HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds, int intervalMs)
 {
-    for (int tries = 0; tries < seconds * 20; tries++) {
+    for (int tries = 0; tries < seconds * 1000 / intervalMs; tries++) {
         if (HWND window = findWindowOf(processId, matches)) return window;
-        Sleep(50);
+        Sleep(intervalMs);
     }
     return nullptr;
 }

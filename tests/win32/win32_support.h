@@ -59,9 +59,9 @@ struct LinkFields {
 LinkFields readLink(const std::string& linkPath);
 
 // The first visible top-level window of a process that `matches`, now or
-// within `seconds`; null if there is none.
+// within `seconds` (looking every `intervalMs`); null if there is none.
 HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& matches);
-HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds);
+HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds, int intervalMs = 50);
 
 // Whether a window is a message box, and a process's visible one (or null).
 bool isMessageBox(HWND window);

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# make bench-installer: setup.exe against an NSIS installer (LZMA, solid) of
+# the same five files doing the same work, in one run: the installers'
+# sizes, the time from starting each to its folder prompt, and from the
+# click on install to done; and setup.exe's size without its payloads, and
+# without its logo and icons too, against its 64 KiB target.
+#
+#   bench_installer.sh WIN32_BUILD_FOLDER [REPETITIONS]
+#
+# Runs under a display, with the project's Wine server started (make
+# bench-installer sees to both, as make test does).
+set -euo pipefail
+win32=$(cd "$1" && pwd)
+repetitions=${2:-5}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+out=$root/build/bench-installer
+stage=$out/stage
+setup=$win32/wizard/setup.exe
+nsis=$out/qrv-nsis-setup.exe
+manifest=$root/resources/payloads/manifest.cmake
+
+# The files as setup.exe carries them: from the payload manifest, under the
+# names the payload table writes, each with its stored time (UTC) as its
+# modification time, which NSIS keeps (SetDateSave).
+rm -rf "$stage"
+mkdir -p "$stage"
+while IFS=$'\t' read -r name source time; do
+    source=${source//'${CMAKE_CURRENT_LIST_DIR}'/$root/resources/payloads}
+    if [[ $source =~ ^\$\<TARGET_FILE:(.+)\>$ ]]; then source=$win32/resources/${BASH_REMATCH[1]}.exe; fi
+    installed=$(grep -oiF "\"$name\"" "$root/install/install_config.cpp" | head -n 1 | tr -d '"')
+    [[ -n $installed ]] || { echo "$name is not in the payload table" >&2; exit 1; }
+    cp "$source" "$stage/$installed"
+    touch -d "$time UTC" "$stage/$installed"
+done < <(sed -nE 's/^payload\(([^ ]+) +"([^"]+)" +"([^"]+)"\).*/\1\t\2\t\3/p' "$manifest")
+makensis -V2 -DSTAGE="$stage" -DOUTFILE="$nsis" "$root/bench/installer/qrv.nsi"
+
+# NSIS asks the shell for the desktop, which Wine takes from the prefix's
+# own profile, not from USERPROFILE; and Wine links that profile's Desktop
+# to $HOME. A plain folder in its place keeps NSIS's desktop shortcut inside
+# the prefix. (Its Start-Menu group goes to the profile's AppData, inside.)
+export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
+profile=$(winepath -u "$("$root/scripts/wine-run.sh" cmd /c echo %USERPROFILE% | tr -d '\r')")
+if [[ -L $profile/Desktop ]]; then
+    rm "$profile/Desktop"
+    mkdir "$profile/Desktop"
+fi
+
+echo "timing $repetitions runs of each, alternating, after one untimed run of each:"
+# Through a file, not a pipe: the installers the driver starts inherit its
+# output and could hold a pipe open.
+"$root/scripts/wine-run.sh" "$win32/bench/installer_timing.exe" "Z:$setup" "Z:$nsis" "$repetitions" \
+    >"$out/timing.txt"
+echo
+i686-w64-mingw32-strip -o "$out/setup-stripped.exe" "$setup"
+python3 "$root/bench/installer/installer_report.py" "$setup" "$nsis" "$manifest" "$out/timing.txt" "$repetitions" \
+    "$out/setup-stripped.exe"
