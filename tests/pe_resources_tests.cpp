@@ -103,7 +103,7 @@ TEST(PeResources, RefusesWhatIsNotAProgram)
     for (uint32_t pointer : {0xFFFFFFFFu, 0xFFFFFFFEu, uint32_t(image.bytes.size() - 2)}) {
         Bytes pointsAway = image.bytes;
         put32(pointsAway, 0x3C, pointer);
-        expectRefused(pointsAway, "no PE signature");
+        expectRefused(pointsAway, "PE header lies outside the file (truncated?)");
     }
     Bytes oddMagic = image.bytes;
     put16(oddMagic, image.optionalHeader, 0x107);

@@ -80,8 +80,8 @@ uint64_t peSignatureOffset(ByteRange file)
     if (file.size < dosHeaderSize || file.data[0] != 'M' || file.data[1] != 'Z')
         fail("not a Windows program (no MZ header)");
     uint32_t offset = read32(file, 0x3C, headerOutside);
-    if (!holds(file, offset, 4) || memcmp(file.data + offset, "PE\0\0", 4) != 0)
-        fail("not a PE file (no PE signature where the MZ header points)");
+    if (!holds(file, offset, 4)) fail(headerOutside);
+    if (memcmp(file.data + offset, "PE\0\0", 4) != 0) fail("not a PE file (no PE signature where the MZ header points)");
     return offset;
 }
 
