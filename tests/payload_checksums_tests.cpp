@@ -6,19 +6,9 @@
 #include <vector>
 
 #include "payload_checksums.h"
+#include "pe_image_builder.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-// A record as the build writes it: CRC, name, NUL, NULs to a multiple of 4.
-Bytes record(uint32_t crc, const std::string& name)
-{
-    Bytes bytes((4 + name.size() + 1 + 3) / 4 * 4, 0);
-    for (int i = 0; i < 4; i++) bytes[size_t(i)] = uint8_t(crc >> 8 * i);
-    std::copy(name.begin(), name.end(), bytes.begin() + 4);
-    return bytes;
-}
 
 Bytes operator+(Bytes left, const Bytes& right)
 {
@@ -38,7 +28,7 @@ std::string refusal(const Bytes& bytes)
 
 TEST(PayloadChecksums, ReadsEachRecordWithItsPadding)
 {
-    Bytes table = record(0x8A9136AAu, "QRV.EXE") + record(0x01020304u, "QRV") + record(0xFFFFFFFFu, "DOCREADER.EXE");
+    Bytes table = checksumTable({{0x8A9136AAu, "QRV.EXE"}, {0x01020304u, "QRV"}, {0xFFFFFFFFu, "DOCREADER.EXE"}});
     EXPECT_EQ(table.size(), 12u + 8u + 20u) << "7, 3 and 13 characters, each with its NUL, padded to 4";
     std::vector<PayloadChecksum> records = readPayloadChecksums(table.data(), uint32_t(table.size()));
     ASSERT_EQ(records.size(), 3u);
@@ -49,21 +39,21 @@ TEST(PayloadChecksums, ReadsEachRecordWithItsPadding)
     EXPECT_EQ(records[2].crc, 0xFFFFFFFFu);
 
     EXPECT_TRUE(readPayloadChecksums(nullptr, 0).empty());
-    Bytes unpaddedLast = record(1, "A") + Bytes{2, 0, 0, 0, 'B', 0};
+    Bytes unpaddedLast = checksumTable({{1, "A"}}) + Bytes{2, 0, 0, 0, 'B', 0};
     EXPECT_EQ(readPayloadChecksums(unpaddedLast.data(), uint32_t(unpaddedLast.size())).at(1).name, "B");
     EXPECT_EQ(upperCaseName("Qrv.exe"), "QRV.EXE");
 }
 
 TEST(PayloadChecksums, RefusesMalformedRecordsSayingWhere)
 {
-    Bytes good = record(1, "QRV.EXE") + record(2, "HELP.QRD");
+    Bytes good = checksumTable({{1, "QRV.EXE"}, {2, "HELP.QRD"}});
     EXPECT_EQ(refusal(Bytes(good.begin(), good.begin() + 14)), "PAYLOADCRC: record cut short at byte 12");
     EXPECT_EQ(refusal(Bytes(good.begin(), good.begin() + 20)), "PAYLOADCRC: name without its ending NUL at byte 16");
-    EXPECT_EQ(refusal(record(1, "A") + Bytes{0, 0, 0, 0, 0, 0, 0, 0}), "PAYLOADCRC: empty name at byte 12");
+    EXPECT_EQ(refusal(checksumTable({{1, "A"}}) + Bytes{0, 0, 0, 0, 0, 0, 0, 0}), "PAYLOADCRC: empty name at byte 12");
     Bytes badPadding = good;
     badPadding[26] = ' ';
     EXPECT_EQ(refusal(badPadding), "PAYLOADCRC: padding that is not NUL at byte 26");
-    EXPECT_EQ(refusal(good + record(3, "qrv.exe")), "PAYLOADCRC: qrv.exe given twice at byte 28");
+    EXPECT_EQ(refusal(good + checksumTable({{3, "qrv.exe"}})), "PAYLOADCRC: qrv.exe given twice at byte 28");
 }
 
 }  // namespace

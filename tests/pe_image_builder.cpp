@@ -177,6 +177,18 @@ TestImage buildTestImage(const std::vector<TestResource>& resources, bool pe32Pl
     return image;
 }
 
+Bytes checksumTable(const std::vector<ChecksumRecord>& records)
+{
+    Bytes table;
+    for (const ChecksumRecord& record : records) {
+        size_t at = table.size();
+        table.resize(at + (4 + record.name.size() + 1 + 3) / 4 * 4);
+        put32(table, at, record.crc);
+        std::copy(record.name.begin(), record.name.end(), table.begin() + long(at) + 4);
+    }
+    return table;
+}
+
 void put16(Bytes& bytes, size_t offset, uint16_t value)
 {
     bytes[offset] = uint8_t(value);

@@ -44,6 +44,14 @@ TestImage buildTestImage(const std::vector<TestResource>& resources, bool pe32Pl
 // the tree.
 constexpr uint32_t testSectionRva = 0x1000;
 
+// The bytes of a PAYLOADCRC resource, each record as the build writes it:
+// the CRC, the name, a NUL and NULs up to a multiple of 4 bytes.
+struct ChecksumRecord {
+    uint32_t crc;
+    std::string name;
+};
+Bytes checksumTable(const std::vector<ChecksumRecord>& records);
+
 void put16(Bytes& bytes, size_t offset, uint16_t value);
 void put32(Bytes& bytes, size_t offset, uint32_t value);
 uint32_t get32(const Bytes& bytes, size_t offset);
