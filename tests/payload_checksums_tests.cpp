@@ -54,6 +54,7 @@ TEST(PayloadChecksums, RefusesMalformedRecordsSayingWhere)
     badPadding[26] = ' ';
     EXPECT_EQ(refusal(badPadding), "PAYLOADCRC: padding that is not NUL at byte 26");
     EXPECT_EQ(refusal(good + checksumTable({{3, "qrv.exe"}})), "PAYLOADCRC: qrv.exe given twice at byte 28");
+    EXPECT_EQ(refusal(checksumTable({{1, "A\nB"}, {2, "a\nb"}})), "PAYLOADCRC: a?b given twice at byte 8");
 }
 
 }  // namespace

@@ -163,6 +163,10 @@ TEST(PeResources, RefusesSectionsAndRvasOutOfRange)
     refusedWith(help, testSectionRva - 1, "resource QRV.HLP: its data lies in no section");
     refusedWith(help + 4, 0xFFFFFFFFu, "resource QRV.HLP: its data lies outside the file");
     refusedWith(help + 4, 0x1000, "resource QRV.HLP: its data lies outside the file");
+    Bytes newline = image.bytes;
+    put16(newline, image.names.at("QRV.HLP") + 2 + 2 * 3, '\n');
+    put32(newline, help, 0x5000);
+    expectRefused(newline, "resource QRV?HLP: its data lies in no section");
     // Inside the section's memory but past the bytes the file holds for it.
     Bytes zeroFilled = image.bytes;
     put32(zeroFilled, section + 8, 0x10000);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "packed_payload.h"
+#include "pe_resources.h"  // printableName
 
 namespace {
 
@@ -47,7 +48,7 @@ std::vector<PayloadChecksum> readPayloadChecksums(const uint8_t* data, uint32_t 
     for (size_t offset = 0; offset < size;) {
         PayloadChecksum record;
         size_t next = readRecord(data, size, offset, &record);
-        if (!names.insert(upperCaseName(record.name)).second) fail(record.name + " given twice", offset);
+        if (!names.insert(upperCaseName(record.name)).second) fail(printableName(record.name) + " given twice", offset);
         records.push_back(record);
         offset = next;
     }

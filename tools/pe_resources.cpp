@@ -265,7 +265,8 @@ void readLanguages(TreeWalk& walk, const std::string& name, uint32_t directory, 
         if (language.target & highBit) fail("resource directory is more than three levels deep");
         uint32_t rva = read32(walk.tree, language.target, entryOutside);
         uint32_t size = read32(walk.tree, uint64_t(language.target) + 4, entryOutside);
-        const uint8_t* data = mapRange(walk.file, walk.layout, rva, size, "resource " + name + ": its data");
+        const uint8_t* data =
+            mapRange(walk.file, walk.layout, rva, size, "resource " + printableName(name) + ": its data");
         walk.found.push_back({name, uint16_t(language.nameOrId), data, size});
     }
 }
@@ -284,6 +285,14 @@ void readNames(TreeWalk& walk, uint32_t directory, std::vector<uint32_t> ancesto
 }
 
 }  // namespace
+
+std::string printableName(const std::string& name)
+{
+    std::string shown = name;
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return shown;
+}
 
 PeResources readRawDataResources(const uint8_t* image, size_t imageSize)
 {

@@ -33,6 +33,10 @@ struct PeResources {
     std::vector<RawDataResource> rawData;  // string-named RCDATA, in directory order
 };
 
+// A resource name fit for a one-line message or a listing: control
+// characters, which a hostile name may hold, are shown as '?'.
+std::string printableName(const std::string& name);
+
 // Resources named by an ID rather than a string, and those of other types,
 // are left out. A program without a resource directory has none.
 PeResources readRawDataResources(const uint8_t* image, size_t imageSize);

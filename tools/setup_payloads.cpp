@@ -111,14 +111,6 @@ DecodedPayload trustedPayload(const SetupPayload& payload, const std::string& pa
     return decoded;
 }
 
-std::string printableName(const std::string& name)
-{
-    std::string shown = name;
-    for (char& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return shown;
-}
-
 void checkPayloadNames(const SetupContents& contents, const std::string& path, const std::string& folder)
 {
     for (const SetupPayload& payload : contents.payloads)

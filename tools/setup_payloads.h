@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "container_unpack.h"
+#include "pe_resources.h"  // printableName
 
 struct SetupPayload {
     std::string name;
@@ -49,10 +50,6 @@ std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& p
 
 // A payload that decodes and passes its check; throws otherwise.
 DecodedPayload trustedPayload(const SetupPayload& payload, const std::string& path);
-
-// The name with control characters shown as '?', for listings and
-// messages.
-std::string printableName(const std::string& name);
 
 // Refuses (throwing, "nothing ...") every payload name that could name a
 // file outside `folder`: empty, "." or "..", a slash, a backslash, a drive
