@@ -77,7 +77,8 @@ Bytes buildTree(const std::vector<TestResource>& resources, TestImage& image)
     size_t root = addDirectory(tree, 0, types.size());
     image.directories[""] = root;
     for (size_t t = 0; t < types.size(); t++) {
-        size_t names = addDirectory(tree, countNamed(types[t].names), types[t].names.size() - countNamed(types[t].names));
+        size_t named = countNamed(types[t].names);
+        size_t names = addDirectory(tree, named, types[t].names.size() - named);
         setEntry(tree, root, t, types[t].type, namedEntry | uint32_t(names));
         image.directories[std::to_string(types[t].type)] = names;
     }

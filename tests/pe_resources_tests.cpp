@@ -42,6 +42,14 @@ void expectRefused(const Bytes& image, const std::string& reason)
     EXPECT_EQ(said.find('\n'), std::string::npos) << said;
 }
 
+// The image with one 32-bit field changed is refused for `reason`.
+void refusedWith(const TestImage& image, size_t offset, uint32_t value, const std::string& reason)
+{
+    Bytes damaged = image.bytes;
+    put32(damaged, offset, value);
+    expectRefused(damaged, reason);
+}
+
 std::string textOf(const RawDataResource& resource)
 {
     return std::string(reinterpret_cast<const char*>(resource.data), resource.size);
@@ -138,11 +146,6 @@ TEST(PeResources, EveryTruncationIsRefused)
 TEST(PeResources, RefusesSectionsAndRvasOutOfRange)
 {
     TestImage image = buildTestImage(sampleResources());
-    auto refusedWith = [&](size_t offset, uint32_t value, const std::string& reason) {
-        Bytes damaged = image.bytes;
-        put32(damaged, offset, value);
-        expectRefused(damaged, reason);
-    };
     Bytes manySections = image.bytes;
     put16(manySections, image.fileHeader + 2, 97);
     expectRefused(manySections, "absurd section count 97 (96 at most)");
@@ -151,18 +154,20 @@ TEST(PeResources, RefusesSectionsAndRvasOutOfRange)
     expectRefused(tableAway, "section table lies outside the file");
 
     size_t section = image.sectionTable;
-    refusedWith(section + 20, 0xFFFFFF00u, "section .rsrc lies outside the file");  // offset + size wraps in 32 bits
-    refusedWith(section + 16, 0xFFFFFFFFu, "section .rsrc lies outside the file");
-    refusedWith(image.resourceEntry, 0x9000, "resource directory lies in no section");
-    refusedWith(image.resourceEntry, 0xFFFFFFFFu, "resource directory lies in no section");
-    refusedWith(image.resourceEntry + 4, 0xFFFFFFFFu, "resource directory lies outside the file");
-    refusedWith(section + 16, 0x10, "resource directory lies outside the file");  // the file holds 16 bytes of it
+    // Offset + size would wrap in 32 bits.
+    refusedWith(image, section + 20, 0xFFFFFF00u, "section .rsrc lies outside the file");
+    refusedWith(image, section + 16, 0xFFFFFFFFu, "section .rsrc lies outside the file");
+    refusedWith(image, image.resourceEntry, 0x9000, "resource directory lies in no section");
+    refusedWith(image, image.resourceEntry, 0xFFFFFFFFu, "resource directory lies in no section");
+    refusedWith(image, image.resourceEntry + 4, 0xFFFFFFFFu, "resource directory lies outside the file");
+    // The file holds only 16 bytes of the section.
+    refusedWith(image, section + 16, 0x10, "resource directory lies outside the file");
 
     size_t help = image.dataEntries.at("10/QRV.HLP/1033");
-    refusedWith(help, 0x5000, "resource QRV.HLP: its data lies in no section");
-    refusedWith(help, testSectionRva - 1, "resource QRV.HLP: its data lies in no section");
-    refusedWith(help + 4, 0xFFFFFFFFu, "resource QRV.HLP: its data lies outside the file");
-    refusedWith(help + 4, 0x1000, "resource QRV.HLP: its data lies outside the file");
+    refusedWith(image, help, 0x5000, "resource QRV.HLP: its data lies in no section");
+    refusedWith(image, help, testSectionRva - 1, "resource QRV.HLP: its data lies in no section");
+    refusedWith(image, help + 4, 0xFFFFFFFFu, "resource QRV.HLP: its data lies outside the file");
+    refusedWith(image, help + 4, 0x1000, "resource QRV.HLP: its data lies outside the file");
     Bytes newline = image.bytes;
     put16(newline, image.names.at("QRV.HLP") + 2 + 2 * 3, '\n');
     put32(newline, help, 0x5000);
@@ -177,18 +182,13 @@ TEST(PeResources, RefusesSectionsAndRvasOutOfRange)
 TEST(PeResources, RefusesTreeOffsetsAndCountsOutOfRange)
 {
     TestImage image = buildTestImage(sampleResources());
-    auto refusedWith = [&](size_t offset, uint32_t value, const std::string& reason) {
-        Bytes damaged = image.bytes;
-        put32(damaged, offset, value);
-        expectRefused(damaged, reason);
-    };
     size_t rawData = image.directories.at("10");
     size_t rootEntries = image.tree + 16;
     const std::string outside = "resource directory entry points outside the resource directory";
-    refusedWith(rootEntries + 4, 0x80000000u | 0x7FFFFFF0u, outside);
-    refusedWith(rawData + 16 + 4, 0x80000000u | uint32_t(image.bytes.size()), outside);
-    refusedWith(image.directories.at("10/QRV.HLP") + 16 + 4, 0x7FFFFFFEu, outside);
-    refusedWith(rawData + 16, 0xFFFFFFFFu, "resource name lies outside the resource directory");
+    refusedWith(image, rootEntries + 4, 0x80000000u | 0x7FFFFFF0u, outside);
+    refusedWith(image, rawData + 16 + 4, 0x80000000u | uint32_t(image.bytes.size()), outside);
+    refusedWith(image, image.directories.at("10/QRV.HLP") + 16 + 4, 0x7FFFFFFEu, outside);
+    refusedWith(image, rawData + 16, 0xFFFFFFFFu, "resource name lies outside the resource directory");
     Bytes longName = image.bytes;
     put16(longName, image.names.at("QRV.HLP"), 0xFFFF);
     expectRefused(longName, "resource name lies outside the resource directory");
@@ -206,16 +206,12 @@ TEST(PeResources, RefusesTreeOffsetsAndCountsOutOfRange)
 TEST(PeResources, RefusesLoopsSharedDirectoriesAndWrongDepths)
 {
     TestImage image = buildTestImage(sampleResources());
-    auto refusedWith = [&](size_t offset, uint32_t value, const std::string& reason) {
-        Bytes damaged = image.bytes;
-        put32(damaged, offset, value);
-        expectRefused(damaged, reason);
-    };
     size_t rawData = image.directories.at("10");
     auto treeOffset = [&](const std::string& key) { return uint32_t(image.directories.at(key) - image.tree); };
-    refusedWith(rawData + 16 + 4, 0x80000000u, "resource directory loops back on itself");  // a name's languages: the root
-    refusedWith(rawData + 16 + 4, 0x80000000u | treeOffset("10"), "loops back on itself");  // its own directory
-    refusedWith(rawData + 24 + 4, 0x80000000u | treeOffset("10/QRV.HLP"), "reaches one subdirectory twice");
+    // A name's languages in the root, or in the directory of names itself.
+    refusedWith(image, rawData + 16 + 4, 0x80000000u, "resource directory loops back on itself");
+    refusedWith(image, rawData + 16 + 4, 0x80000000u | treeOffset("10"), "loops back on itself");
+    refusedWith(image, rawData + 24 + 4, 0x80000000u | treeOffset("10/QRV.HLP"), "reaches one subdirectory twice");
     // A root whose only entries are RCDATA types sharing one directory.
     Bytes twice = image.bytes;
     put32(twice, image.tree + 16, 10);
@@ -223,9 +219,9 @@ TEST(PeResources, RefusesLoopsSharedDirectoriesAndWrongDepths)
     put32(twice, image.tree + 28, 0x80000000u | treeOffset("10"));
     expectRefused(twice, "reaches one subdirectory twice");
 
-    refusedWith(rawData + 16 + 4, treeOffset("10/QRV.HLP"), "not three levels deep");
-    refusedWith(image.tree + 16 + 4, treeOffset("10"), "not three levels deep");
-    refusedWith(image.directories.at("10/QRV.HLP") + 16 + 4, 0x80000000u | treeOffset("10/SHAPES.QRD"),
+    refusedWith(image, rawData + 16 + 4, treeOffset("10/QRV.HLP"), "not three levels deep");
+    refusedWith(image, image.tree + 16 + 4, treeOffset("10"), "not three levels deep");
+    refusedWith(image, image.directories.at("10/QRV.HLP") + 16 + 4, 0x80000000u | treeOffset("10/SHAPES.QRD"),
                 "more than three levels deep");
 }
 

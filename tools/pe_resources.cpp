@@ -81,7 +81,8 @@ uint64_t peSignatureOffset(ByteRange file)
         fail("not a Windows program (no MZ header)");
     uint32_t offset = read32(file, 0x3C, headerOutside);
     if (!holds(file, offset, 4)) fail(headerOutside);
-    if (memcmp(file.data + offset, "PE\0\0", 4) != 0) fail("not a PE file (no PE signature where the MZ header points)");
+    if (memcmp(file.data + offset, "PE\0\0", 4) != 0)
+        fail("not a PE file (no PE signature where the MZ header points)");
     return offset;
 }
 
@@ -217,8 +218,10 @@ std::vector<Entry> readDirectory(TreeWalk& walk, uint32_t offset, const std::vec
     uint64_t first = uint64_t(offset) + 16;
     if (!holds(walk.tree, first, uint64_t(count) * 8)) fail("resource directory's entries run past its end");
     std::vector<Entry> entries(count);
-    for (uint32_t i = 0; i < count; i++)
-        entries[i] = {read32(walk.tree, first + 8 * i, entryOutside), read32(walk.tree, first + 8 * i + 4, entryOutside)};
+    for (uint32_t i = 0; i < count; i++) {
+        uint64_t entry = first + 8 * uint64_t(i);
+        entries[i] = {read32(walk.tree, entry, entryOutside), read32(walk.tree, entry + 4, entryOutside)};
+    }
     return entries;
 }
 
