@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev        # tests and benchmarks
     googletest                           # its sources, cross-compiled for the Win32 tests
     libcli11-dev libtomlplusplus-dev      # the host tools
-    zlib1g-dev liblzma-dev               # the benchmark's peers
+    zlib1g-dev liblzma-dev               # the benchmark's peers; zlib's crc32() for lzari
     clang libclang-rt-dev                # sanitizers and libFuzzer
     time                                 # the benchmark's memory figure
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686   # the Win32 build

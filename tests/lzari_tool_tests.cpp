@@ -1,95 +1,17 @@
 // The lzari tool as a publisher uses it: the real binary, real files.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "codec_support.h"
 #include "file_time_text.h"
+#include "tool_fixture.h"
 
 namespace {
-
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-class LzariTool : public ::testing::Test {
-protected:
-    std::string dir;
-
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/lzari-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
-
-    std::string path(const std::string& name) const { return dir + "/" + name; }
-
-    ToolRun lzari(const std::string& arguments) const
-    {
-        std::string command = std::string(LZARI_TOOL) + " " + arguments + " >'" + path(".out") + "' 2>'" +
-                              path(".err") + "'";
-        int status = std::system(command.c_str());
-        ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(path(".out")), slurp(path(".err"))};
-        unlink(path(".out").c_str());
-        unlink(path(".err").c_str());
-        return run;
-    }
-
-    static std::string slurp(const std::string& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    void spit(const std::string& name, const Bytes& bytes) const
-    {
-        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
-    }
-    Bytes read(const std::string& name) const { return bytesOf(slurp(path(name))); }
-
-    // The names in the folder, sorted, so that a test can see that no
-    // temporary file is left.
-    std::string listing() const
-    {
-        std::vector<std::string> names;
-        DIR* folder = opendir(dir.c_str());
-        while (dirent* entry = readdir(folder))
-            if (entry->d_name[0] != '.') names.push_back(entry->d_name);
-        closedir(folder);
-        std::sort(names.begin(), names.end());
-        std::string text;
-        for (const std::string& name : names) text += name + " ";
-        return text;
-    }
-
-    // Expects a failure told in one line on stderr, naming what failed.
-    void expectFailure(const std::string& arguments, const std::string& mention) const
-    {
-        ToolRun run = lzari(arguments);
-        EXPECT_NE(run.exitCode, 0) << arguments;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-        EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
-    }
-};
-
-timespec modificationTime(const std::string& file)
-{
-    struct stat status;
-    stat(file.c_str(), &status);
-    return status.st_mtim;
-}
 
 TEST_F(LzariTool, PackV1WithTimeThenUnpackRestoresBytesAndTime)
 {

@@ -3,44 +3,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 
+#include "container_unpack.h"
 #include "file_io.h"
 #include "file_time_text.h"
 #include "lzari.h"
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(uint8_t* block) const { free(block); }
-};
-using CodecBlock = std::unique_ptr<uint8_t, FreeDeleter>;
-
-struct Unpacked {
-    PayloadFields fields;
-    CodecBlock data;  // null for an empty file
-};
-
-// Reads and fully decodes a container, refusing anything that is not one
-// or that does not decode as a well-formed stream does.
-Unpacked unpackContainer(const std::string& path)
+Unpacked unpackContainerFile(const std::string& path)
 {
     MappedFile container(path);
-    if (container.size() > UINT32_MAX) throw std::runtime_error(path + ": too large to be a container");
-    Unpacked unpacked;
-    if (!readPayloadFields(container.data(), uint32_t(container.size()), &unpacked.fields))
-        throw std::runtime_error(path + ": not an LZARI container");
-    const PayloadFields& fields = unpacked.fields;
-    if (fields.textLength > payloadLengthBound(fields.streamSize))
-        throw std::runtime_error(path + ": damaged container: its length field (" + std::to_string(fields.textLength) +
-                                 " bytes) is more than its stream can hold");
-    if (fields.textLength == 0) return unpacked;  // an empty file; its stream is never read
-    BufferResult result = lzariDecode(container.data(), uint32_t(container.size()));
-    unpacked.data.reset(result.data);
-    if (!result.data) throw std::runtime_error(path + ": can't decode: bad stream or out of memory");
-    if (!lzariDecodeConsumedExactly()) throw std::runtime_error(path + ": damaged or truncated container");
-    return unpacked;
+    return unpackContainer(container.data(), container.size(), path);
 }
 
 }  // namespace
@@ -77,7 +52,7 @@ void packFile(const std::string& inputPath, const std::string& outputPath, const
 
 void unpackFile(const std::string& inputPath, const std::string& outputPath)
 {
-    Unpacked unpacked = unpackContainer(inputPath);
+    Unpacked unpacked = unpackContainerFile(inputPath);
     std::optional<FILETIME> time;
     if (unpacked.fields.version == 1) time = unpacked.fields.fileTime;
     writeFileAtomically(outputPath, unpacked.data.get(), unpacked.fields.textLength, time);
@@ -85,7 +60,7 @@ void unpackFile(const std::string& inputPath, const std::string& outputPath)
 
 std::string describeContainer(const std::string& path)
 {
-    Unpacked unpacked = unpackContainer(path);
+    Unpacked unpacked = unpackContainerFile(path);
     const PayloadFields& fields = unpacked.fields;
     uint64_t packedSize = fields.streamSize + (fields.version == 1 ? version1Overhead : version0Overhead);
     char ratio[32] = "-";

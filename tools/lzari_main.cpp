@@ -1,18 +1,24 @@
-// lzari: packs files into LZARI containers, unpacks them and describes them.
+// lzari: packs files into LZARI containers, unpacks them and describes
+// them, and looks inside a built setup program.
 //
 //   lzari pack [--v1 [--time 'YYYY-MM-DD HH:MM:SS']] IN OUT
 //   lzari unpack IN OUT
 //   lzari info FILE...
+//   lzari list SETUP
+//   lzari extract SETUP DIR
+//   lzari verify SETUP DIR
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <stdexcept>
 
 #include "lzari_commands.h"
+#include "setup_commands.h"
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Packs files into LZARI payload containers, unpacks and describes them."};
+    CLI::App app{"Packs files into LZARI payload containers, unpacks and describes them, and looks inside a "
+                 "setup program: lists, extracts and verifies the payloads it carries."};
     app.require_subcommand(1);
 
     std::string inputPath, outputPath;
@@ -34,6 +40,19 @@ int main(int argc, char** argv)
     CLI::App* info = app.add_subcommand("info", "Describe each container: version, sizes, ratio, time stamp");
     info->add_option("FILE", infoPaths, "Containers to describe")->required();
 
+    std::string programPath, folder;
+    CLI::App* list = app.add_subcommand(
+        "list", "List the payloads in the setup program SETUP: name, version, sizes, time stamp, CRC-32 check");
+    list->add_option("SETUP", programPath, "Setup program (.exe)")->required();
+    CLI::App* extract =
+        app.add_subcommand("extract", "Write each payload of SETUP into DIR, with its time stamp (DIR is made)");
+    extract->add_option("SETUP", programPath, "Setup program (.exe)")->required();
+    extract->add_option("DIR", folder, "Folder to write the files into")->required();
+    CLI::App* verify =
+        app.add_subcommand("verify", "Compare each payload of SETUP with the file of its name in DIR");
+    verify->add_option("SETUP", programPath, "Setup program (.exe)")->required();
+    verify->add_option("DIR", folder, "Folder holding the files")->required();
+
     CLI11_PARSE(app, argc, argv);
 
     int status = 0;
@@ -43,6 +62,12 @@ int main(int argc, char** argv)
             packFile(inputPath, outputPath, packOptions);
         } else if (unpack->parsed()) {
             unpackFile(inputPath, outputPath);
+        } else if (list->parsed()) {
+            status = listPayloads(programPath);
+        } else if (extract->parsed()) {
+            status = extractPayloads(programPath, folder);
+        } else if (verify->parsed()) {
+            status = verifyPayloads(programPath, folder);
         } else {
             for (const std::string& path : infoPaths) {
                 try {

@@ -1,0 +1,42 @@
+// The named raw-data (RCDATA) resources of a Windows program, read from the
+// file's bytes alone with no Win32 call, so that a setup program can be
+// looked into on any host.
+//
+// The file may be damaged or hostile. Every offset, RVA and size taken from
+// it is checked against the file before it is used, in 64-bit arithmetic so
+// that no sum wraps; the resource tree is walked three levels deep (type,
+// name, language), each directory once, and refused when it has more
+// entries than any real program. A file that fails a check gives a
+// PeFormatError with a one-line reason; nothing outside `image` is read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct PeFormatError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct RawDataResource {
+    std::string name;     // the directory's UTF-16 name as UTF-8
+    uint16_t language;    // the language entry's ID, e.g. 1033 for U.S. English
+    const uint8_t* data;  // inside the image
+    uint32_t size;
+};
+
+struct PeResources {
+    size_t directoryOffset;  // file offset of the resource tree's root
+    uint32_t directorySize;  // as the data directory gives it
+    std::vector<RawDataResource> rawData;  // string-named RCDATA, in directory order
+};
+
+// A resource name fit for a one-line message or a listing: control
+// characters, which a hostile name may hold, are shown as '?'.
+std::string printableName(const std::string& name);
+
+// Resources named by an ID rather than a string, and those of other types,
+// are left out. A program without a resource directory has none.
+PeResources readRawDataResources(const uint8_t* image, size_t imageSize);

@@ -1,0 +1,180 @@
+#include "setup_commands.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include "file_io.h"
+#include "file_time_text.h"
+#include "payload_checksums.h"
+#include "setup_payloads.h"
+
+namespace {
+
+void reportProblem(const std::string& message) { std::fprintf(stderr, "lzari: %s\n", message.c_str()); }
+
+// ----- list ---------------------------------------------------------------
+
+const char* crcColumn(CrcCheck check)
+{
+    switch (check) {
+    case CrcCheck::NoTable: return "-";
+    case CrcCheck::NoRecord: return "no record";
+    case CrcCheck::Matches: return "matches";
+    case CrcCheck::Differs: return "DIFFERS";
+    }
+    return "?";
+}
+
+int nameWidth(const SetupContents& contents)
+{
+    size_t width = 4;  // "NAME"
+    for (const SetupPayload& payload : contents.payloads) width = std::max(width, printableName(payload.name).size());
+    return int(width);
+}
+
+// The row of one payload; a container that is not one or does not decode
+// still gets its row, with what could be read, and its problem on stderr.
+bool listRow(const SetupPayload& payload, const std::string& path, int width)
+{
+    std::string version = "?", unpacked = "?", time = "?", crc = "damaged";
+    PayloadFields fields;
+    if (readPayloadFields(payload.container, payload.size, &fields)) {
+        version = std::to_string(fields.version);
+        unpacked = std::to_string(fields.textLength);
+        time = fields.version == 1 ? formatFileTime(fields.fileTime) : "-";
+    }
+    std::string problem;
+    try {
+        DecodedPayload decoded = decodePayload(payload, path);
+        crc = crcColumn(decoded.crc);
+        problem = checksumProblem(decoded, payload, path);
+    } catch (const std::runtime_error& error) {
+        problem = error.what();
+    }
+    std::printf("%-*s  %7s  %10u  %10s  %-19s  %s\n", width, printableName(payload.name).c_str(), version.c_str(),
+                payload.size, unpacked.c_str(), time.c_str(), crc.c_str());
+    if (!problem.empty()) reportProblem(problem);
+    return problem.empty();
+}
+
+// ----- extract and verify -------------------------------------------------
+
+std::string fileIn(const std::string& folder, const SetupPayload& payload) { return folder + "/" + payload.name; }
+
+void makeFolder(const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) throw std::runtime_error("can't create " + folder + ": " + error.message());
+}
+
+void extractOne(const SetupPayload& payload, const std::string& path, const std::string& folder)
+{
+    DecodedPayload decoded = trustedPayload(payload, path);
+    const PayloadFields& fields = decoded.unpacked.fields;
+    std::optional<FILETIME> time;
+    if (fields.version == 1) time = fields.fileTime;
+    std::string file = fileIn(folder, payload);
+    writeFileAtomically(file, decoded.unpacked.data.get(), fields.textLength, time);
+    std::printf("%s  %u bytes  %s\n", file.c_str(), fields.textLength,
+                time ? (formatFileTime(*time) + " UTC").c_str() : "no time stamp");
+}
+
+// The differences between a decoded payload and its file, one line each.
+std::vector<std::string> differences(const SetupPayload& payload, const DecodedPayload& decoded,
+                                     const std::string& path, const std::string& folder)
+{
+    std::string file = fileIn(folder, payload);
+    std::string name = printableName(payload.name) + ": ";
+    struct stat status;
+    if (stat(file.c_str(), &status) != 0 && errno == ENOENT) return {name + "missing: no file " + file};
+    MappedFile copy(file);
+    const PayloadFields& fields = decoded.unpacked.fields;
+    std::vector<std::string> lines;
+    if (copy.size() != fields.textLength)
+        lines.push_back(name + "size differs: " + std::to_string(fields.textLength) + " bytes in " + path + ", " +
+                        std::to_string(copy.size()) + " in " + file);
+    const uint8_t* expected = decoded.unpacked.data.get();
+    size_t common = std::min<size_t>(copy.size(), fields.textLength);
+    size_t first = size_t(std::mismatch(expected, expected + common, copy.data()).first - expected);
+    if (first < common) lines.push_back(name + "bytes differ from offset " + std::to_string(first));
+    if (fields.version == 1) {
+        FILETIME time = fileModificationTime(file);
+        if (fileTimeValue(time) != fileTimeValue(fields.fileTime))
+            lines.push_back(name + "modification time differs: " + formatFileTime(fields.fileTime) + " UTC in " +
+                            path + ", " + formatFileTime(time) + " UTC in " + file);
+    }
+    return lines;
+}
+
+// Prints what differs and returns whether the payload and its file match.
+bool verifyOne(const SetupPayload& payload, const std::string& path, const std::string& folder)
+{
+    try {
+        DecodedPayload decoded = trustedPayload(payload, path);
+        std::vector<std::string> lines = differences(payload, decoded, path, folder);
+        for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+        return lines.empty();
+    } catch (const std::runtime_error& error) {
+        reportProblem(error.what());
+        return false;
+    }
+}
+
+}  // namespace
+
+int listPayloads(const std::string& programPath)
+{
+    MappedFile program(programPath);
+    SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
+    int width = nameWidth(contents);
+    std::printf("%-*s  %7s  %10s  %10s  %-19s  %s\n", width, "NAME", "VERSION", "PACKED", "UNPACKED", "TIME (UTC)",
+                "CRC-32");
+    bool good = true;
+    for (const SetupPayload& payload : contents.payloads) good = listRow(payload, programPath, width) && good;
+    for (const std::string& name : contents.recordsWithoutPayload) {
+        reportProblem(programPath + ": " + payloadChecksumsName + " has a record for " + printableName(name) +
+                      ", which the program does not carry");
+        good = false;
+    }
+    std::printf("%zu payloads; %s\n", contents.payloads.size(),
+                contents.checksummed ? "CRC-32 checked against PAYLOADCRC" : "no PAYLOADCRC to check them against");
+    return good ? 0 : 1;
+}
+
+int extractPayloads(const std::string& programPath, const std::string& folder)
+{
+    MappedFile program(programPath);
+    SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
+    checkPayloadNames(contents, programPath, folder);
+    makeFolder(folder);
+    bool good = true;
+    for (const SetupPayload& payload : contents.payloads) {
+        try {
+            extractOne(payload, programPath, folder);
+        } catch (const std::runtime_error& error) {
+            reportProblem(error.what());
+            good = false;
+        }
+    }
+    return good ? 0 : 1;
+}
+
+int verifyPayloads(const std::string& programPath, const std::string& folder)
+{
+    MappedFile program(programPath);
+    SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
+    checkPayloadNames(contents, programPath, folder);
+    size_t matching = 0;
+    for (const SetupPayload& payload : contents.payloads) matching += verifyOne(payload, programPath, folder);
+    size_t differing = contents.payloads.size() - matching;
+    std::printf("%zu payloads compared with %s: %zu match, %zu differ\n", contents.payloads.size(), folder.c_str(),
+                matching, differing);
+    return differing == 0 ? 0 : 1;
+}

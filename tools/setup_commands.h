@@ -1,0 +1,24 @@
+// lzari's commands for looking inside a built setup program: what it
+// carries, the files themselves, and whether a folder holds them as they
+// are. Each prints its report on stdout and each problem as one line on
+// stderr ("lzari: ..."), and returns the exit status: 0 only when nothing
+// was wrong. A program that cannot be read at all throws std::runtime_error
+// with a one-line message, and nothing is written then.
+#pragma once
+
+#include <string>
+
+// One line per payload: name, container version, packed and unpacked
+// size, time stamp (UTC) and whether its CRC-32 matches PAYLOADCRC; each
+// payload is decoded to check it.
+int listPayloads(const std::string& programPath);
+
+// Writes each payload into `folder` (made if missing) under its resource
+// name, with its time stamp. A payload that does not decode or fails its
+// CRC-32 leaves no file; the others are still written.
+int extractPayloads(const std::string& programPath, const std::string& folder);
+
+// Compares each decoded payload with the file of its name in `folder`:
+// one line per difference (missing, size, first differing byte, time),
+// then a summary.
+int verifyPayloads(const std::string& programPath, const std::string& folder);

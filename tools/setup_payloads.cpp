@@ -1,0 +1,120 @@
+#include "setup_payloads.h"
+
+#include <zlib.h>
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <stdexcept>
+
+#include "payload_checksums.h"
+#include "pe_resources.h"
+
+namespace {
+
+[[noreturn]] void fail(const std::string& path, const std::string& reason)
+{
+    throw std::runtime_error(path + ": " + reason);
+}
+
+// PAYLOADCRC's records by upper-case name.
+std::map<std::string, uint32_t> checksumsOf(const PeResources& resources, const std::string& path, bool* found)
+{
+    *found = false;
+    std::map<std::string, uint32_t> checksums;
+    for (const RawDataResource& resource : resources.rawData) {
+        if (upperCaseName(resource.name) != payloadChecksumsName) continue;
+        if (*found) fail(path, std::string(payloadChecksumsName) + " given twice");
+        *found = true;
+        try {
+            for (const PayloadChecksum& record : readPayloadChecksums(resource.data, resource.size))
+                checksums[upperCaseName(record.name)] = record.crc;
+        } catch (const std::runtime_error& error) {
+            fail(path, error.what());
+        }
+    }
+    return checksums;
+}
+
+bool isPlainFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+std::string hex32(uint32_t value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+}  // namespace
+
+SetupContents readSetupContents(const uint8_t* program, size_t size, const std::string& path)
+{
+    PeResources resources;
+    try {
+        resources = readRawDataResources(program, size);
+    } catch (const PeFormatError& error) {
+        fail(path, error.what());
+    }
+    SetupContents contents;
+    std::map<std::string, uint32_t> checksums = checksumsOf(resources, path, &contents.checksummed);
+    std::set<std::string> names;
+    for (const RawDataResource& resource : resources.rawData) {
+        std::string key = upperCaseName(resource.name);
+        if (key == payloadChecksumsName) continue;
+        // Windows finds a resource whatever the case of the name asked for,
+        // so two that differ only in case (or language) are one too many.
+        if (!names.insert(key).second) fail(path, "resource " + printableName(resource.name) + " given twice");
+        SetupPayload payload{resource.name, resource.data, resource.size, contents.checksummed, std::nullopt};
+        auto record = checksums.find(key);
+        if (record != checksums.end()) payload.expectedCrc = record->second;
+        contents.payloads.push_back(payload);
+    }
+    if (contents.payloads.empty()) fail(path, "carries no payload resources");
+    for (const auto& [name, crc] : checksums)
+        if (!names.count(name)) contents.recordsWithoutPayload.push_back(name);
+    return contents;
+}
+
+DecodedPayload decodePayload(const SetupPayload& payload, const std::string& path)
+{
+    DecodedPayload decoded{unpackContainer(payload.container, payload.size, path + ": " + printableName(payload.name)),
+                           CrcCheck::NoTable, 0};
+    decoded.actualCrc = uint32_t(crc32(0, decoded.unpacked.data.get(), decoded.unpacked.fields.textLength));
+    if (payload.checksummed) {
+        if (!payload.expectedCrc) decoded.crc = CrcCheck::NoRecord;
+        else decoded.crc = *payload.expectedCrc == decoded.actualCrc ? CrcCheck::Matches : CrcCheck::Differs;
+    }
+    return decoded;
+}
+
+std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& payload, const std::string& path)
+{
+    std::string label = path + ": " + printableName(payload.name) + ": ";
+    if (decoded.crc == CrcCheck::NoRecord) return label + std::string(payloadChecksumsName) + " has no record for it";
+    if (decoded.crc == CrcCheck::Differs)
+        return label + "CRC-32 of the decoded bytes is " + hex32(decoded.actualCrc) + ", " + payloadChecksumsName +
+               " says " + hex32(*payload.expectedCrc);
+    return "";
+}
+
+DecodedPayload trustedPayload(const SetupPayload& payload, const std::string& path)
+{
+    DecodedPayload decoded = decodePayload(payload, path);
+    std::string problem = checksumProblem(decoded, payload, path);
+    if (!problem.empty()) throw std::runtime_error(problem);
+    return decoded;
+}
+
+void checkPayloadNames(const SetupContents& contents, const std::string& path, const std::string& folder)
+{
+    for (const SetupPayload& payload : contents.payloads)
+        if (!isPlainFileName(payload.name))
+            fail(path, "resource name \"" + printableName(payload.name) + "\" could name a file outside " + folder +
+                           "; nothing done");
+}

@@ -1,0 +1,57 @@
+// A setup program's payloads as lzari's list, extract and verify see them:
+// every string-named RCDATA resource but PAYLOADCRC is a payload
+// container, and PAYLOADCRC, when the program carries it, holds the CRC-32
+// of each payload's decoded bytes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "container_unpack.h"
+#include "pe_resources.h"  // printableName
+
+struct SetupPayload {
+    std::string name;
+    const uint8_t* container;  // inside the program's bytes
+    uint32_t size;
+    bool checksummed;                     // the program carries PAYLOADCRC
+    std::optional<uint32_t> expectedCrc;  // this payload's record there
+};
+
+struct SetupContents {
+    std::vector<SetupPayload> payloads;  // in the resource directory's order
+    bool checksummed;
+    std::vector<std::string> recordsWithoutPayload;  // names in PAYLOADCRC that no resource has
+};
+
+// Throws std::runtime_error with a one-line message beginning with `path`
+// for a file that is not a readable program, a program without payloads,
+// a malformed PAYLOADCRC or a payload name given twice.
+SetupContents readSetupContents(const uint8_t* program, size_t size, const std::string& path);
+
+enum class CrcCheck { NoTable, NoRecord, Matches, Differs };
+
+struct DecodedPayload {
+    Unpacked unpacked;
+    CrcCheck crc;
+    uint32_t actualCrc;
+};
+
+// Decodes the payload and compares its CRC-32 with its record. Throws for
+// a container that is not one or is damaged, the message beginning
+// "PATH: NAME:"; a CRC that differs or has no record is only told.
+DecodedPayload decodePayload(const SetupPayload& payload, const std::string& path);
+
+// Why a decoded payload is not to be trusted, or "" when it is: its CRC-32
+// differs from its record, or PAYLOADCRC has no record for it.
+std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& payload, const std::string& path);
+
+// A payload that decodes and passes its check; throws otherwise.
+DecodedPayload trustedPayload(const SetupPayload& payload, const std::string& path);
+
+// Refuses (throwing, "nothing ...") every payload name that could name a
+// file outside `folder`: empty, "." or "..", a slash, a backslash, a drive
+// colon or a control character.
+void checkPayloadNames(const SetupContents& contents, const std::string& path, const std::string& folder);
