@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <cstdio>
+#include "fatal_format.h"
 #include <cstring>
 #include <initializer_list>
 
@@ -21,7 +21,7 @@ void initialise(HWND dialog)
 {
     centerWindow(dialog);
     char info[infoTextSize];  // the configuration is checked to fit when built
-    snprintf(info, sizeof info, INFO_TEXT_FORMAT, installConfig.productVersion, installConfig.productName,
+    formatText(info, sizeof info, INFO_TEXT_FORMAT, installConfig.productVersion, installConfig.productName,
              installConfig.productDescription);
     SetDlgItemTextA(dialog, IDC_INFO_TEXT, info);
     for (int id : {IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_EXTRACT_PROGRESS, IDC_COPY_PROGRESS, IDC_INSTALL, IDC_BROWSE})
