@@ -24,6 +24,17 @@ if [[ ${1:-} == --stop ]]; then
     wineserver -k 2>/dev/null || true
     exit 0
 fi
+# Wine links the profile's Desktop, Documents and the like to $HOME: plain
+# folders in their place keep whatever runs in the prefix inside it.
+unlink_home() {
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
+        if [[ -L $link ]]; then
+            rm -f "$link"
+            mkdir -p "$link"
+        fi
+    done
+}
 starting=false
 [[ ${1:-} == --start ]] && starting=true
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
@@ -34,10 +45,12 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        unlink_home
     fi
     flock -u 9
 fi
 if $starting; then
+    unlink_home
     wineserver -p >/dev/null 2>&1 || true
     wine cmd /c exit >/dev/null 2>&1 </dev/null
     exit 0

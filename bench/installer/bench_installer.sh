@@ -35,15 +35,9 @@ done < <(sed -nE 's/^payload\(([^ ]+) +"([^"]+)" +"([^"]+)"\).*/\1\t\2\t\3/p' "$
 makensis -V2 -DSTAGE="$stage" -DOUTFILE="$nsis" "$root/bench/installer/qrv.nsi"
 
 # NSIS asks the shell for the desktop, which Wine takes from the prefix's
-# own profile, not from USERPROFILE; and Wine links that profile's Desktop
-# to $HOME. A plain folder in its place keeps NSIS's desktop shortcut inside
-# the prefix. (Its Start-Menu group goes to the profile's AppData, inside.)
-export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
-profile=$(winepath -u "$("$root/scripts/wine-run.sh" cmd /c echo %USERPROFILE% | tr -d '\r')")
-if [[ -L $profile/Desktop ]]; then
-    rm "$profile/Desktop"
-    mkdir "$profile/Desktop"
-fi
+# own profile, not from USERPROFILE (scripts/wine-run.sh makes that
+# profile's Desktop a plain folder inside the prefix; Wine links it to
+# $HOME). Its Start-Menu group goes to the profile's AppData, inside too.
 
 echo "timing $repetitions runs of each, alternating, after one untimed run of each:"
 # Through a file, not a pipe: the installers the driver starts inherit its
