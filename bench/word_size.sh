@@ -13,7 +13,9 @@ echo
 echo "the codec on 2,873,856 bytes of executable data, 64-bit host build against 32-bit Windows build (Wine):"
 host=$("$host_timing" "$work/QRV.EXE")
 win32=$("$here/../scripts/wine-run.sh" "$win32_timing" "Z:$work/QRV.EXE" | tr -d '\r')
-echo "  $host"
-echo "  $win32"
+echo "$host" | sed 's/^/  /'
+echo "$win32" | sed 's/^/  /'
+host=$(head -1 <<<"$host")
+win32=$(head -1 <<<"$win32")
 decode() { sed -E 's/.*decode ([0-9.]+) MB.*/\1/' <<<"$1"; }
 awk -v a="$(decode "$win32")" -v b="$(decode "$host")" 'BEGIN { printf "  32-bit decoding runs at %.2fx the 64-bit speed\n", a / b }'
