@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "install_config.h"
+#include "install_limits.h"
 
 // Characters are compared as signed bytes: a byte of 128 or more is never a
 // letter and never lies between 'C' and 'Z'.
@@ -23,7 +23,6 @@ bool validateFolderText(char* text)
     return length >= 4;
 }
 
-bool validateInstallFolder() { return validateFolderText(installFolder); }
 
 int parentCutPosition(const char* path)
 {

@@ -1,11 +1,13 @@
 #include "install_config.h"
 
+#include "folder_rules.h"
+
+// Each row's resource is its name in upper case (resources are found
+// without regard to case).
 PayloadEntry payloadTable[] = {
-    {"QRV.EXE", nullptr, 0, {0, 0}},
-    {"QRV.HLP", nullptr, 0, {0, 0}},
-    {"DocReader.EXE", nullptr, 0, {0, 0}},  // its resource is "DOCREADER.EXE"
-    {"HELP.QRD", nullptr, 0, {0, 0}},
-    {"SHAPES.QRD", nullptr, 0, {0, 0}},
+#define PRODUCT_PAYLOAD(name) {name, nullptr, 0, {0, 0}},
+    PRODUCT_PAYLOADS
+#undef PRODUCT_PAYLOAD
     {nullptr, nullptr, 0, {0, 0}},
 };
 
@@ -20,3 +22,5 @@ char installFolder[MAX_PATH];
 char browsePath[MAX_PATH];
 const char shortcutArguments[] = "";
 const char shortcutIconPath[] = "";
+
+bool validateInstallFolder() { return validateFolderText(installFolder); }

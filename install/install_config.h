@@ -1,16 +1,15 @@
 // What makes this setup program install one particular product: its
 // configuration, the table of the files it carries, and the small global
-// install state that the steps share.
+// install state that the steps share. The product's values come from its
+// manifest, through the header the build writes from it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "install_limits.h"
 #include "packed_payload.h"
-
-#ifndef MAX_PATH
-#define MAX_PATH 260
-#endif
+#include "product_config.h"
 
 struct InstallConfig {
     const char* productName;
@@ -20,26 +19,16 @@ struct InstallConfig {
     const char* productDescription;
 };
 
+// "&&" in the description is stored as two characters: the dialog shows
+// one ampersand, the shortcuts' description keeps both.
 constexpr InstallConfig installConfig = {
-    "QRV",
-    "6.10",
-    "C:\\Arvendal\\QRV",
-    "Arvendal",
-    // "&&" is stored as two characters: the dialog shows one ampersand, the
-    // shortcuts' description keeps both.
-    "Chart Studio && Data Sifter\nby Orvel K. Tamsin\nBrindlemoor, Wessex",
+    PRODUCT_NAME, PRODUCT_VERSION, PRODUCT_DEFAULT_FOLDER, PRODUCT_GROUP_NAME, PRODUCT_DESCRIPTION,
 };
 
-// The dialog's information text and the buffer it is formatted into.
-#define INFO_TEXT_FORMAT "This program will install\nVersion %s of %s\n%s\n"
-constexpr size_t infoTextSize = 128;
-
-constexpr size_t textLength(const char* text) { return *text ? 1 + textLength(text + 1) : 0; }
-
-// The format's fixed part (40 characters), the three texts and the
-// terminator must fit the buffer: a configuration that does not fit does
-// not build.
-static_assert(textLength(INFO_TEXT_FORMAT) - 6 + textLength(installConfig.productVersion) +
+// The format's fixed part, the three texts and the terminator must fit the
+// buffer: a configuration that does not fit does not build (the manifest's
+// check says so first).
+static_assert(infoTextFixedLength + textLength(installConfig.productVersion) +
                       textLength(installConfig.productName) + textLength(installConfig.productDescription) + 1 <=
                   infoTextSize,
               "the product's version, name and description do not fit the information text");

@@ -242,21 +242,17 @@ struct ShippedPayload {
     std::string time;
 };
 
-// The payload manifest, with its build outputs found in the Win32 build.
+// The payloads as the Win32 build packed them: the payload list it wrote
+// from the product's manifest.
 std::vector<ShippedPayload> shippedPayloads()
 {
-    std::string manifest = PAYLOAD_MANIFEST;
-    std::string folder = manifest.substr(0, manifest.rfind('/'));
-    std::ifstream in(manifest);
-    std::regex line(R"re(^payload\((\S+)\s+"([^"]+)"\s+"([^"]+)"\))re");
+    std::ifstream in(PAYLOAD_LIST);
+    std::regex line(R"re(^payload\("([^"]+)"\s+"([^"]+)"\s+"([^"]+)")re");
     std::vector<ShippedPayload> payloads;
     for (std::string text; std::getline(in, text);) {
         std::smatch match;
         if (!std::regex_search(text, match, line)) continue;
-        std::string source = std::regex_replace(match[2].str(), std::regex(R"(\$\{CMAKE_CURRENT_LIST_DIR\})"), folder);
-        source = std::regex_replace(source, std::regex(R"(\$<TARGET_FILE:(\w+)>)"),
-                                    std::string(WIN32_BUILD_DIR) + "/resources/$1.exe");
-        payloads.push_back({match[1], source, match[3]});
+        payloads.push_back({match[1], match[2], match[3]});
     }
     return payloads;
 }

@@ -17,21 +17,18 @@ out=$root/build/bench-installer
 stage=$out/stage
 setup=$win32/wizard/setup.exe
 nsis=$out/qrv-nsis-setup.exe
-manifest=$root/resources/payloads/manifest.cmake
+payloads=$win32/products/setup/product_payloads.cmake
 
-# The files as setup.exe carries them: from the payload manifest, under the
-# names the payload table writes, each with its stored time (UTC) as its
-# modification time, which NSIS keeps (SetDateSave).
+# The files as setup.exe carries them: from the payload list the build
+# wrote from the product's manifest, under the names setup.exe writes, each
+# with its stored time (UTC) as its modification time, which NSIS keeps
+# (SetDateSave).
 rm -rf "$stage"
 mkdir -p "$stage"
-while IFS=$'\t' read -r name source time; do
-    source=${source//'${CMAKE_CURRENT_LIST_DIR}'/$root/resources/payloads}
-    if [[ $source =~ ^\$\<TARGET_FILE:(.+)\>$ ]]; then source=$win32/resources/${BASH_REMATCH[1]}.exe; fi
-    installed=$(grep -oiF "\"$name\"" "$root/install/install_config.cpp" | head -n 1 | tr -d '"')
-    [[ -n $installed ]] || { echo "$name is not in the payload table" >&2; exit 1; }
+while IFS=$'\t' read -r source time installed; do
     cp "$source" "$stage/$installed"
     touch -d "$time UTC" "$stage/$installed"
-done < <(sed -nE 's/^payload\(([^ ]+) +"([^"]+)" +"([^"]+)"\).*/\1\t\2\t\3/p' "$manifest")
+done < <(sed -nE 's/^payload\("[^"]+" +"([^"]+)" +"([^"]+)" +"([^"]+)"\).*/\1\t\2\t\3/p' "$payloads")
 makensis -V2 -DSTAGE="$stage" -DOUTFILE="$nsis" "$root/bench/installer/qrv.nsi"
 
 # NSIS asks the shell for the desktop, which Wine takes from the prefix's
@@ -46,5 +43,5 @@ echo "timing $repetitions runs of each, alternating, after one untimed run of ea
     >"$out/timing.txt"
 echo
 i686-w64-mingw32-strip -o "$out/setup-stripped.exe" "$setup"
-python3 "$root/bench/installer/installer_report.py" "$setup" "$nsis" "$manifest" "$out/timing.txt" "$repetitions" \
+python3 "$root/bench/installer/installer_report.py" "$setup" "$nsis" "$payloads" "$out/timing.txt" "$repetitions" \
     "$out/setup-stripped.exe"

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """make bench-installer's table: setup.exe against the NSIS installer.
 
-    installer_report.py SETUP.EXE NSIS.EXE MANIFEST TIMING REPETITIONS STRIPPED-SETUP.EXE
+    installer_report.py SETUP.EXE NSIS.EXE PAYLOAD-LIST TIMING REPETITIONS STRIPPED-SETUP.EXE
 
 Sizes are read from the files: setup.exe's payloads are the RCDATA
-resources that the payload manifest names (any other resource, such as a
+resources that the build's payload list names (any other resource, such as a
 checksum, is the program's own), its logo the BITMAP "LOGO", its icons every
 ICON and GROUP_ICON resource. TIMING holds installer_timing's medians.
 STRIPPED-SETUP.EXE is setup.exe without its debugging sections.
@@ -64,7 +64,7 @@ def resource_sizes(path):
 
 def payload_names(manifest):
     with open(manifest) as text:
-        return {match.group(1).upper() for match in re.finditer(r"^payload\((\S+)", text.read(), re.M)}
+        return {match.group(1).upper() for match in re.finditer(r'^payload\("([^"]+)"', text.read(), re.M)}
 
 
 def read_timing(path):

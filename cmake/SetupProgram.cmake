@@ -1,0 +1,99 @@
+# Setup programs for products: each product's manifest is checked and turned
+# into its configuration header and payload list when the build is
+# configured (by the host build's product_tool), its payloads are packed by
+# the host build's lzari, and the program is compiled with that header.
+
+set(LZARI_TOOL "" CACHE FILEPATH "The host build's lzari, which packs the payloads")
+if(NOT LZARI_TOOL)
+    message(FATAL_ERROR "LZARI_TOOL must name the host build's lzari (make builds the host build first)")
+endif()
+get_filename_component(HOST_TOOLS ${LZARI_TOOL} DIRECTORY)
+
+set(SETUP_SOURCES
+    ${CMAKE_SOURCE_DIR}/install/install_config.cpp ${CMAKE_SOURCE_DIR}/install/folder_rules.cpp
+    ${CMAKE_SOURCE_DIR}/install/shortcut_paths.cpp ${CMAKE_SOURCE_DIR}/install/survey_text.cpp
+    ${CMAKE_SOURCE_DIR}/install/payload_checks.cpp ${CMAKE_SOURCE_DIR}/install/fatal_format.cpp
+    ${CMAKE_SOURCE_DIR}/install/platform_calls.cpp ${CMAKE_SOURCE_DIR}/install/fatal_error.cpp
+    ${CMAKE_SOURCE_DIR}/install/progress.cpp ${CMAKE_SOURCE_DIR}/install/resource_loader.cpp
+    ${CMAKE_SOURCE_DIR}/install/extraction.cpp ${CMAKE_SOURCE_DIR}/install/install_folder.cpp
+    ${CMAKE_SOURCE_DIR}/install/file_writer.cpp ${CMAKE_SOURCE_DIR}/install/shortcuts.cpp
+    ${CMAKE_SOURCE_DIR}/install/survey.cpp
+    ${CMAKE_SOURCE_DIR}/wizard/setup_main.cpp ${CMAKE_SOURCE_DIR}/wizard/setup_dialog.cpp
+    ${CMAKE_SOURCE_DIR}/wizard/folder_browser.cpp ${CMAKE_SOURCE_DIR}/wizard/system_libraries.cpp)
+
+# payload(RESOURCE SOURCE TIME FILE), as the product's payload list calls it:
+# packs SOURCE as RESOURCE's version-1 container (TIME empty: the file's
+# own time) and adds it to the product's resources.
+macro(payload name source time)
+    set(_packed ${_product_dir}/packed/${name}.lz)
+    if("${time}" STREQUAL "")
+        set(_time_arguments "")
+    else()
+        set(_time_arguments --time "${time}")
+    endif()
+    add_custom_command(OUTPUT ${_packed}
+        COMMAND ${LZARI_TOOL} pack --v1 ${_time_arguments} ${source} ${_packed}
+        DEPENDS ${source} ${LZARI_TOOL}
+        COMMENT "Packing ${name}")
+    string(APPEND _rc_lines "${name} RCDATA \"${_packed}\"\n")
+    list(APPEND _packed_files ${_packed})
+    list(APPEND _check_arguments ${name} ${source})
+endmacro()
+
+# product_files(NAME MANIFEST): the product's header and packed payloads
+# under products/NAME, made by the custom target NAME_payloads. Sets
+# NAME_PRODUCT_DIR, NAME_RESOURCE_FILES (the packed files, check values,
+# logo and icon) and
+# NAME_CHECK_ARGUMENTS (resource names and sources) for the caller.
+function(product_files name manifest)
+    set(_product_dir ${CMAKE_BINARY_DIR}/products/${name})
+    file(MAKE_DIRECTORY ${_product_dir}/packed)
+    execute_process(COMMAND ${HOST_TOOLS}/product_tool ${manifest} ${_product_dir} ${CMAKE_BINARY_DIR}
+                    RESULT_VARIABLE failed ERROR_VARIABLE reason)
+    if(failed)
+        string(STRIP "${reason}" reason)
+        message(FATAL_ERROR "${reason}")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${manifest})
+
+    set(_rc_lines "")
+    set(_packed_files "")
+    set(_check_arguments "")
+    include(${_product_dir}/product_payloads.cmake)
+
+    # The check values: every payload's CRC-32, from the files themselves.
+    set(checks ${_product_dir}/packed/payload-checks.bin)
+    add_custom_command(OUTPUT ${checks}
+        COMMAND ${HOST_TOOLS}/payload_checks ${checks} ${_check_arguments}
+        DEPENDS ${_packed_files} ${HOST_TOOLS}/payload_checks
+        COMMENT "Writing the payloads' check values")
+    # (A test program that carries more containers brings its own.)
+    string(APPEND _rc_lines "#ifndef OWN_PAYLOAD_CHECKS\nPAYLOADCRC RCDATA \"${checks}\"\n#endif\n")
+    file(GENERATE OUTPUT ${_product_dir}/payloads.rc CONTENT "${_rc_lines}")
+    add_custom_target(${name}_payloads DEPENDS ${_packed_files} ${checks})
+
+    set(${name}_PRODUCT_DIR ${_product_dir} PARENT_SCOPE)
+    set(${name}_RESOURCE_FILES ${_packed_files} ${checks} ${_product_art} PARENT_SCOPE)
+    set(${name}_CHECK_ARGUMENTS ${_check_arguments} PARENT_SCOPE)
+endfunction()
+
+# add_setup_program(TARGET MANIFEST): the setup program of that product.
+function(add_setup_program target manifest)
+    product_files(${target} ${manifest})
+    set(dir ${${target}_PRODUCT_DIR})
+    # One resource script per program, so that each depends on its own
+    # payloads.
+    file(WRITE ${dir}/program.rc "#include \"setup.rc\"\n")
+    add_executable(${target} WIN32 ${SETUP_SOURCES} ${dir}/program.rc)
+    target_include_directories(${target} PRIVATE ${dir} ${CMAKE_SOURCE_DIR}/install ${CMAKE_SOURCE_DIR}/wizard
+                               ${CMAKE_SOURCE_DIR}/resources)
+    target_link_libraries(${target} PRIVATE lzari_decoder ole32 uuid shell32 user32 gdi32)
+    set_source_files_properties(${dir}/program.rc PROPERTIES OBJECT_DEPENDS
+        "${${target}_RESOURCE_FILES};${SETUP_RESOURCE_DEPENDS};${dir}/product_config.h")
+    add_dependencies(${target} ${target}_payloads)
+    no_exceptions(${target})
+    project_warnings(${target})
+    set(${target}_PRODUCT_DIR ${dir} PARENT_SCOPE)
+    set(${target}_RESOURCE_FILES ${${target}_RESOURCE_FILES} PARENT_SCOPE)
+    set(${target}_CHECK_ARGUMENTS ${${target}_CHECK_ARGUMENTS} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,183 @@
+#include "product_manifest.h"
+
+#include <toml++/toml.h>
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+#include <sys/stat.h>
+
+#include "file_time_text.h"
+#include "folder_rules.h"
+#include "install_limits.h"
+
+namespace {
+
+struct Refusal {
+    const std::string& manifest;
+    [[noreturn]] void operator()(const std::string& field, const std::string& reason) const
+    {
+        throw std::runtime_error(manifest + ": " + field + ": " + reason);
+    }
+};
+
+std::string requiredText(const toml::table& table, const char* field, const Refusal& refuse)
+{
+    const toml::node* node = table.get(field);
+    if (!node) refuse(field, "missing");
+    std::optional<std::string> text = node->value<std::string>();
+    if (!text) refuse(field, "must be a text");
+    if (text->empty()) refuse(field, "must not be empty");
+    for (char c : *text)
+        if ((unsigned char)c >= 0x80) refuse(field, "only ASCII characters can be shown as they are");
+    return *text;
+}
+
+bool isFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string folderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// An existing file, relative paths taken from the manifest's folder.
+std::string existingFile(const std::string& base, const std::string& path, const std::string& field,
+                         const Refusal& refuse)
+{
+    std::string full = !path.empty() && path[0] == '/' ? path : base + "/" + path;
+    if (!isFile(full)) refuse(field, "no such file: " + full);
+    return full;
+}
+
+std::string upperCase(std::string text)
+{
+    for (char& c : text) c = char(toupper((unsigned char)c));
+    return text;
+}
+
+// A name that becomes one file (or link) in one folder: no folder part,
+// nothing Windows refuses in a file name.
+bool isPlainFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : name)
+        if ((unsigned char)c < 32 || strchr("\\/:*?\"<>|", c)) return false;
+    return true;
+}
+
+// The logo is drawn from its pixels as they lie: a bitmap file whose
+// header is the 40-byte kind, 24 or 32 bits a pixel, uncompressed, with no
+// colour table.
+void checkLogo(const std::string& path, const Refusal& refuse)
+{
+    std::ifstream file(path, std::ios::binary);
+    unsigned char header[54] = {};
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    auto le32 = [&](int at) { return readLittleEndian32(header + at); };
+    auto le16 = [&](int at) { return unsigned(header[at] | header[at + 1] << 8); };
+    if (file.gcount() < 54 || header[0] != 'B' || header[1] != 'M') refuse("logo", "not a bitmap (.bmp) file");
+    if (le32(14) != 40) refuse("logo", "the bitmap's header must be the 40-byte BITMAPINFOHEADER");
+    unsigned bits = le16(28);
+    if (bits != 24 && bits != 32) refuse("logo", "must have 24 or 32 bits a pixel, not " + std::to_string(bits));
+    if (le32(30) != 0) refuse("logo", "must be uncompressed");
+    if (le32(46) != 0 || le32(10) != 54) refuse("logo", "must have no colour table");
+}
+
+void checkIcon(const std::string& path, const Refusal& refuse)
+{
+    std::ifstream file(path, std::ios::binary);
+    unsigned char header[6] = {};
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    if (file.gcount() < 6 || header[0] || header[1] || header[2] != 1 || header[3] || (!header[4] && !header[5]))
+        refuse("icon", "not an icon (.ico) file");
+}
+
+void checkTexts(ProductManifest& product, const Refusal& refuse)
+{
+    size_t infoLength = infoTextFixedLength + product.productVersion.size() + product.productName.size() +
+                        product.productDescription.size();
+    if (infoLength >= infoTextSize)
+        refuse("productDescription", "the information text (\"This program will install\", the version, the name "
+                                     "and the description) has " + std::to_string(infoLength) +
+                                         " characters; the dialog holds " + std::to_string(infoTextSize - 1));
+    if (!isPlainFileName(product.productName)) refuse("productName", "names the shortcuts, so it must be a file name");
+    if (!isPlainFileName(product.groupName)) refuse("groupName", "must be one folder's name");
+    if (product.dialogTitle.size() > 127) refuse("dialogTitle", "longer than 127 characters");
+    if (product.defaultFolder.size() > 259) refuse("defaultFolder", "longer than 259 characters");
+    char folder[260];
+    strcpy(folder, product.defaultFolder.c_str());
+    if (!validateFolderText(folder) || folder != product.defaultFolder)
+        refuse("defaultFolder", "must be a folder below a drive's root, as C:\\Maker\\Product");
+}
+
+ProductPayload readPayload(const toml::table& row, size_t index, const std::string& base, const std::string& build,
+                           const Refusal& refuse)
+{
+    std::string field = "payload " + std::to_string(index + 1);
+    ProductPayload payload;
+    payload.name = requiredText(row, "name", refuse);
+    if (!isPlainFileName(payload.name)) refuse(field, "name \"" + payload.name + "\" must be a file name, with no folder part");
+    std::string source = requiredText(row, "source", refuse);
+    if (source.rfind("${BUILD}", 0) == 0) payload.source = build + source.substr(8);
+    else payload.source = existingFile(base, source, field + " (" + payload.name + ")", refuse);
+    std::string time = requiredText(row, "time", refuse);
+    if (time != "file") {
+        payload.time = parseFileTime(time);
+        if (!payload.time) refuse(field, "time \"" + time + "\" is neither YYYY-MM-DD HH:MM:SS (UTC) nor \"file\"");
+    }
+    return payload;
+}
+
+}  // namespace
+
+ProductManifest readProductManifest(const std::string& path, const std::string& buildFolder)
+{
+    Refusal refuse{path};
+    toml::table table;
+    try {
+        table = toml::parse_file(path);
+    } catch (const toml::parse_error& error) {
+        refuse("line " + std::to_string(error.source().begin.line), std::string(error.description()));
+    }
+    ProductManifest product;
+    product.productName = requiredText(table, "productName", refuse);
+    product.productVersion = requiredText(table, "productVersion", refuse);
+    product.defaultFolder = requiredText(table, "defaultFolder", refuse);
+    product.groupName = requiredText(table, "groupName", refuse);
+    product.productDescription = requiredText(table, "productDescription", refuse);
+    product.dialogTitle = requiredText(table, "dialogTitle", refuse);
+    checkTexts(product, refuse);
+
+    std::string base = folderOf(path);
+    product.logo = existingFile(base, requiredText(table, "logo", refuse), "logo", refuse);
+    checkLogo(product.logo, refuse);
+    product.icon = existingFile(base, requiredText(table, "icon", refuse), "icon", refuse);
+    checkIcon(product.icon, refuse);
+
+    const toml::array* rows = table.get_as<toml::array>("payload");
+    if (!rows || rows->empty()) refuse("payload", "at least one [[payload]] is needed");
+    std::set<std::string> names;
+    for (size_t i = 0; i < rows->size(); i++) {
+        const toml::table* row = (*rows)[i].as_table();
+        if (!row) refuse("payload " + std::to_string(i + 1), "must be a [[payload]] table");
+        ProductPayload payload = readPayload(*row, i, base, buildFolder, refuse);
+        // Resources are found without regard to case: two names that
+        // differ only in case would be one resource.
+        if (!names.insert(upperCase(payload.name)).second)
+            refuse("payload " + std::to_string(i + 1), "name \"" + payload.name + "\" is given twice (letter case aside)");
+        product.payloads.push_back(payload);
+    }
+    // The shortcuts point at the product's name with ".EXE" in the install
+    // folder: the first row must be that file.
+    if (upperCase(product.payloads[0].name) != upperCase(product.productName + ".EXE"))
+        refuse("payload 1", "the shortcuts start " + product.productName + ".EXE, so the first payload must be it, not \"" +
+                                product.payloads[0].name + "\"");
+    return product;
+}

@@ -1,0 +1,30 @@
+// A product's manifest: the TOML file that holds everything a setup
+// program for that product carries (texts, default folder, logo, icon and
+// the files it installs), read and checked against what the program can
+// honour.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "packed_payload.h"
+
+struct ProductPayload {
+    std::string name;                // the file's name in the install folder
+    std::string source;              // the file it is packed from (absolute)
+    std::optional<FILETIME> time;    // none: the source file's own time
+};
+
+struct ProductManifest {
+    std::string productName, productVersion, defaultFolder, groupName, productDescription, dialogTitle;
+    std::string logo, icon;          // absolute paths
+    std::vector<ProductPayload> payloads;
+};
+
+// Reads and checks the manifest at `path`. Relative paths are taken from
+// the manifest's folder; "${BUILD}" in a source stands for `buildFolder`,
+// and such a file is not looked for (the build makes it later). Throws
+// std::runtime_error with one line, "MANIFEST: FIELD: what is wrong", for
+// the first thing the program could not honour.
+ProductManifest readProductManifest(const std::string& path, const std::string& buildFolder);

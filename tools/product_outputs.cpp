@@ -1,0 +1,75 @@
+#include "product_outputs.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "file_time_text.h"
+
+namespace {
+
+std::string cmakeString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"' || c == '$') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string define(const char* name, const std::string& value) { return std::string("#define ") + name + " " + value + "\n"; }
+
+}  // namespace
+
+std::string cString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if ((unsigned char)c < 32) {
+            char escape[8];
+            snprintf(escape, sizeof escape, "\\%03o", (unsigned char)c);
+            quoted += escape;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string productHeader(const ProductManifest& product)
+{
+    // Include guards rather than #pragma once: the resource compiler reads
+    // this header too.
+    std::string header = "// Written by the build from the product's manifest; do not edit.\n"
+                         "#ifndef PRODUCT_CONFIG_H\n#define PRODUCT_CONFIG_H\n";
+    header += define("PRODUCT_NAME", cString(product.productName));
+    header += define("PRODUCT_VERSION", cString(product.productVersion));
+    header += define("PRODUCT_DEFAULT_FOLDER", cString(product.defaultFolder));
+    header += define("PRODUCT_GROUP_NAME", cString(product.groupName));
+    header += define("PRODUCT_DESCRIPTION", cString(product.productDescription));
+    header += define("PRODUCT_DIALOG_TITLE", cString(product.dialogTitle));
+    header += define("PRODUCT_LOGO_FILE", cString(product.logo));
+    header += define("PRODUCT_ICON_FILE", cString(product.icon));
+    std::string rows;
+    for (const ProductPayload& payload : product.payloads) rows += " PRODUCT_PAYLOAD(" + cString(payload.name) + ")";
+    header += define("PRODUCT_PAYLOADS", rows.substr(1));
+    return header + "#endif\n";
+}
+
+std::string productPayloadList(const ProductManifest& product)
+{
+    std::string lines = "set(_product_art " + cmakeString(product.logo) + " " + cmakeString(product.icon) + ")\n";
+    for (const ProductPayload& payload : product.payloads) {
+        std::string resource = payload.name;
+        for (char& c : resource) c = char(toupper((unsigned char)c));
+        lines += "payload(" + cmakeString(resource) + " " + cmakeString(payload.source) + " " +
+                 cmakeString(payload.time ? formatFileTime(*payload.time) : "") + " " + cmakeString(payload.name) +
+                 ")\n";
+    }
+    return lines;
+}
