@@ -17,9 +17,9 @@ set(SETUP_SOURCES
     ${CMAKE_SOURCE_DIR}/install/progress.cpp ${CMAKE_SOURCE_DIR}/install/resource_loader.cpp
     ${CMAKE_SOURCE_DIR}/install/extraction.cpp ${CMAKE_SOURCE_DIR}/install/install_folder.cpp
     ${CMAKE_SOURCE_DIR}/install/file_writer.cpp ${CMAKE_SOURCE_DIR}/install/shortcuts.cpp
-    ${CMAKE_SOURCE_DIR}/install/survey.cpp
+    ${CMAKE_SOURCE_DIR}/install/survey.cpp ${CMAKE_SOURCE_DIR}/install/system_libraries.cpp
     ${CMAKE_SOURCE_DIR}/wizard/setup_main.cpp ${CMAKE_SOURCE_DIR}/wizard/setup_dialog.cpp
-    ${CMAKE_SOURCE_DIR}/wizard/folder_browser.cpp ${CMAKE_SOURCE_DIR}/wizard/system_libraries.cpp)
+    ${CMAKE_SOURCE_DIR}/wizard/folder_browser.cpp)
 
 # payload(RESOURCE SOURCE TIME FILE), as the product's payload list calls it:
 # packs SOURCE as RESOURCE's version-1 container (TIME empty: the file's
@@ -87,7 +87,8 @@ function(add_setup_program target manifest)
     add_executable(${target} WIN32 ${SETUP_SOURCES} ${dir}/program.rc)
     target_include_directories(${target} PRIVATE ${dir} ${CMAKE_SOURCE_DIR}/install ${CMAKE_SOURCE_DIR}/wizard
                                ${CMAKE_SOURCE_DIR}/resources)
-    target_link_libraries(${target} PRIVATE lzari_decoder ole32 uuid shell32 user32 gdi32)
+    # ole32, shell32 and comctl32 are loaded when needed, not imported.
+    target_link_libraries(${target} PRIVATE lzari_decoder uuid user32 gdi32)
     set_source_files_properties(${dir}/program.rc PROPERTIES OBJECT_DEPENDS
         "${${target}_RESOURCE_FILES};${SETUP_RESOURCE_DEPENDS};${dir}/product_config.h")
     add_dependencies(${target} ${target}_payloads)

@@ -6,6 +6,7 @@
 #include "engine.h"
 #include "fatal_error.h"
 #include "shortcut_paths.h"
+#include "system_libraries.h"
 
 namespace {
 
@@ -56,10 +57,12 @@ bool createShortcuts()
 int createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* description,
                     const char* workingDirectory)
 {
-    if (FAILED(CoInitialize(nullptr))) return 73;
+    // Without COM's calls the library cannot be initialised either.
+    const ShellCalls& com = shellCalls();
+    if (!com.initialize || !com.uninitialize || !com.createInstance || FAILED(com.initialize(nullptr))) return 73;
     HRESULT saved = saveShellLink(targetPath, arguments, linkPath, description, SW_SHOWNORMAL, workingDirectory,
                                   shortcutIconPath, 0);
-    CoUninitialize();
+    com.uninitialize();
     return FAILED(saved) ? 76 : 0;
 }
 
@@ -70,7 +73,8 @@ HRESULT saveShellLink(const char* targetPath, const char* arguments, const char*
         !workingDirectory || !iconPath || iconIndex < 0)
         return E_INVALIDARG;
     IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    auto createInstance = shellCalls().createInstance;
+    if (!createInstance || FAILED(createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link))))
         return E_INVALIDARG;
     // The setters' results are not looked at: only the save decides.

@@ -13,8 +13,9 @@ grep -qE '^Subsystem\s+00000002\s+\(Windows GUI\)' <<<"$headers" || fail "not a 
 
 # Imports: only Windows' known DLLs, which the loader takes from the system
 # folder whatever lies beside the program (no C++ runtime, libgcc or
-# winpthread DLL, and no comctl32: the program loads that one itself).
-allowed='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|ADVAPI32|MSVCRT)\.DLL$'
+# winpthread DLL; comctl32, ole32 and shell32 the program loads itself, when
+# it needs them).
+allowed='^(KERNEL32|USER32|GDI32|MSVCRT)\.DLL$'
 while read -r dll; do
     [[ ${dll^^} =~ $allowed ]] || fail "imports $dll"
 done < <(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers")

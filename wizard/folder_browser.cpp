@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "install_config.h"
+#include "system_libraries.h"
 #include "wizard.h"
 
 const char* chooseFolder(HWND owner, const char* title)
@@ -13,9 +14,12 @@ const char* chooseFolder(HWND owner, const char* title)
     browse.pszDisplayName = browsePath;
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    // Without the shell's calls there is no browser: as if cancelled.
+    const ShellCalls& shell = shellCalls();
+    if (!shell.browseForFolder || !shell.pathFromIdList || !shell.taskMemFree) return nullptr;
+    LPITEMIDLIST chosen = shell.browseForFolder(&browse);
     if (!chosen) return nullptr;
-    bool hasPath = SHGetPathFromIDListA(chosen, browsePath) != 0;
-    CoTaskMemFree(chosen);
+    bool hasPath = shell.pathFromIdList(chosen, browsePath) != 0;
+    shell.taskMemFree(chosen);
     return hasPath ? browsePath : nullptr;
 }

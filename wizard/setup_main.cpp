@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine.h"
+#include "system_libraries.h"
 #include "wizard.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

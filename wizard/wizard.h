@@ -16,13 +16,3 @@ void centerWindow(HWND dialog);
 // The shell's folder browser: the chosen folder's path (in browsePath), or
 // null when the user cancelled or the choice has no file-system path.
 const char* chooseFolder(HWND owner, const char* title);
-
-// DLLs come from the system folder only: the search for DLLs loaded by
-// name leaves the program's and the current folder (where the system
-// allows it), the DLLs that system DLLs load on demand are loaded from the
-// system folder beforehand, and comctl32 is loaded by its full path, then
-// its common controls registered.
-void restrictDllSearch();
-void preloadSystemLibraries();
-HMODULE loadSystemLibrary(const char* name);
-void initCommonControls();

@@ -1,19 +1,15 @@
-// Where the program's DLLs come from. A setup program usually runs from a
-// downloads folder, where anybody may have left a DLL named after one that
-// Windows or the shell loads on demand; loaded from there, it would run
-// with the user's rights. So the search is limited to the system folder
-// before anything else happens, and the one DLL of the program that is not
-// among Windows' known DLLs (comctl32) is not imported but loaded here,
-// by its full path in the system folder. Neither measure reaches a DLL that
-// a system DLL loads by name with a search path of its own (a delayed
-// import, for one), so the DLLs that the shell, the common controls and
-// the link object load on demand are loaded first from the system folder:
-// a later load by name then finds them already there.
-#include <windows.h>
+// The DLL search limited to the system folder, and the DLLs the program
+// loads itself. A setup program usually runs from a downloads folder, where
+// anybody may have left a DLL named after one that Windows or the shell
+// loads on demand; loaded from there, it would run with the user's rights.
+// Limiting the search does not reach a DLL that a system DLL loads by name
+// with a search path of its own (a delayed import, for one), so the DLLs
+// that the shell, the common controls and the link object load on demand
+// are loaded first from the system folder: a later load by name then finds
+// them already there.
+#include "system_libraries.h"
 
 #include <cstring>
-
-#include "wizard.h"
 
 namespace {
 
@@ -73,6 +69,28 @@ void preloadSystemLibraries()
                                            "version.dll",  "userenv.dll", "profapi.dll", "apphelp.dll",
                                            "setupapi.dll", "oleacc.dll",  "ntmarta.dll", "clbcatq.dll"};
     for (const char* name : onDemand) loadSystemLibrary(name);
+}
+
+const ShellCalls& shellCalls()
+{
+    static ShellCalls calls;
+    static bool bound = false;
+    if (!bound) {
+        bound = true;
+        HMODULE ole32 = loadSystemLibrary("ole32.dll");
+        HMODULE shell32 = loadSystemLibrary("shell32.dll");
+        if (shell32) {
+            calls.browseForFolder = dllFunction<decltype(calls.browseForFolder)>(shell32, "SHBrowseForFolderA");
+            calls.pathFromIdList = dllFunction<decltype(calls.pathFromIdList)>(shell32, "SHGetPathFromIDListA");
+        }
+        if (ole32) {
+            calls.taskMemFree = dllFunction<decltype(calls.taskMemFree)>(ole32, "CoTaskMemFree");
+            calls.initialize = dllFunction<decltype(calls.initialize)>(ole32, "CoInitialize");
+            calls.uninitialize = dllFunction<decltype(calls.uninitialize)>(ole32, "CoUninitialize");
+            calls.createInstance = dllFunction<decltype(calls.createInstance)>(ole32, "CoCreateInstance");
+        }
+    }
+    return calls;
 }
 
 void initCommonControls()
