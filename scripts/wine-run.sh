@@ -25,8 +25,11 @@ if [[ ${1:-} == --stop ]]; then
     exit 0
 fi
 # Wine links the profile's Desktop, Documents and the like to $HOME: plain
-# folders in their place keep whatever runs in the prefix inside it.
-unlink_home() {
+# folders in their place keep whatever runs in the prefix inside it. A
+# drive D: (a folder of the prefix) is there for products installed on it.
+prepare_prefix() {
+    mkdir -p "$WINEPREFIX/drive_d"
+    [[ -e $WINEPREFIX/dosdevices/d: ]] || ln -sfn ../drive_d "$WINEPREFIX/dosdevices/d:"
     local link
     for link in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Videos}; do
         if [[ -L $link ]]; then
@@ -45,12 +48,12 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
-        unlink_home
+        prepare_prefix
     fi
     flock -u 9
 fi
 if $starting; then
-    unlink_home
+    prepare_prefix
     wineserver -p >/dev/null 2>&1 || true
     wine cmd /c exit >/dev/null 2>&1 </dev/null
     exit 0
