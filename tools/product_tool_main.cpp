@@ -1,8 +1,8 @@
-// product_tool MANIFEST OUTDIR BUILD-FOLDER: the build step that checks a
+// product_tool MANIFEST [OUTDIR BUILD-FOLDER]: the build step that checks a
 // product's manifest and writes what the build makes of it:
 // OUTDIR/product_config.h and OUTDIR/product_payloads.cmake. A manifest the
 // program could not honour is refused with one line naming the field, and
-// nothing is written.
+// nothing is written. With the manifest alone it only checks.
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -30,12 +30,13 @@ void writeIfChanged(const std::string& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        fprintf(stderr, "usage: product_tool MANIFEST OUTDIR BUILD-FOLDER\n");
+    if (argc != 2 && argc != 4) {
+        fprintf(stderr, "usage: product_tool MANIFEST [OUTDIR BUILD-FOLDER]\n");
         return 2;
     }
     try {
-        ProductManifest product = readProductManifest(argv[1], argv[3]);
+        ProductManifest product = readProductManifest(argv[1], argc == 4 ? argv[3] : "${BUILD}");
+        if (argc == 2) return 0;
         std::string out = argv[2];
         writeIfChanged(out + "/product_config.h", productHeader(product));
         writeIfChanged(out + "/product_payloads.cmake", productPayloadList(product));
