@@ -147,14 +147,14 @@ TEST_F(WizardScenario, CancelledBrowserPutsTheDefaultFolderBack)
     EXPECT_EQ(wizard.waitForExit(), 0u);
 }
 
-TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
+const std::string chosen = "C:\\Arvendal\\Chosen Place";
+
+// Chooses C:\Arvendal\Chosen Place (made here, the only folder in
+// C:\Arvendal) in the browser's tree, and confirms it.
+void chooseTheChosenPlace(const Wizard& wizard)
 {
-    const std::string chosen = "C:\\Arvendal\\Chosen Place";
     CreateDirectoryA("C:\\Arvendal", nullptr);
     CreateDirectoryA(chosen.c_str(), nullptr);
-    TestProfile profile;
-    Wizard wizard(profile.path);
-    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     HWND browser = openBrowser(wizard);
     ASSERT_NE(browser, nullptr) << "no folder browser";
     selectDriveC(browser);
@@ -162,6 +162,14 @@ TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
     treeType(browser, "Arvendal");
     treeKeys(browser, {VK_RIGHT, VK_RIGHT});  // its only folder
     confirmBrowser(wizard, browser, chosen);
+}
+
+TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
+{
+    TestProfile profile;
+    Wizard wizard(profile.path);
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
+    ASSERT_NO_FATAL_FAILURE(chooseTheChosenPlace(wizard));
     EXPECT_EQ(wizard.control(IDC_FOLDER_TEXT).text, chosen) << wizard.describe();
     ASSERT_TRUE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
     wizard.click(IDC_INSTALL);
@@ -179,19 +187,10 @@ TEST_F(WizardScenario, FolderChosenInTheBrowserIsUsed)
 // and the user may choose again.
 TEST_F(WizardScenario, FolderThatCannotBeCreatedLeavesThePromptAsItWas)
 {
-    const std::string chosen = "C:\\Arvendal\\Chosen Place";
-    CreateDirectoryA("C:\\Arvendal", nullptr);
-    CreateDirectoryA(chosen.c_str(), nullptr);
     TestProfile profile;
     Wizard wizard(profile.path);
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
-    HWND browser = openBrowser(wizard);
-    ASSERT_NE(browser, nullptr) << "no folder browser";
-    selectDriveC(browser);
-    treeKeys(browser, {VK_RIGHT, VK_RIGHT});
-    treeType(browser, "Arvendal");
-    treeKeys(browser, {VK_RIGHT, VK_RIGHT});
-    confirmBrowser(wizard, browser, chosen);
+    ASSERT_NO_FATAL_FAILURE(chooseTheChosenPlace(wizard));
     ASSERT_TRUE(wizard.control(IDC_INSTALL).enabled) << wizard.describe();
     RemoveDirectoryA(chosen.c_str());
     writeWholeFile(chosen, "a file, not a folder");
