@@ -10,7 +10,7 @@
 #   make bench-installer
 #                setup.exe against an NSIS installer of the same files: sizes,
 #                time to the folder prompt, time from the click to done
-#   make fuzz    fuzz the decoder for FUZZ_SECONDS (default 300)
+#   make fuzz    fuzz the decoder, then the resource reader, for FUZZ_SECONDS each (default 300)
 #   make clean
 
 BUILD := build
@@ -98,9 +98,11 @@ bench-installer: win32
 	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
 
 fuzz: sanitized
-	mkdir -p $(BUILD)/fuzz-corpus
+	mkdir -p $(BUILD)/fuzz-corpus $(BUILD)/fuzz-pe-corpus
 	$(SANITIZED)/tests/fuzz/fuzz_decoder -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
 	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-corpus tests/fuzz/seeds
+	$(SANITIZED)/tests/fuzz/fuzz_pe_resources -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10 \
+	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-pe-corpus tests/fuzz/pe_seeds
 
 clean:
 	rm -rf $(BUILD)
