@@ -61,15 +61,22 @@ HMODULE loadSystemLibrary(const char* name)
     return LoadLibraryA(path);
 }
 
-void preloadSystemLibraries()
+namespace {
+
+// Those that are not among Windows' known DLLs. A DLL this Windows does
+// not have is simply not loaded.
+template <size_t count>
+void loadAll(const char* const (&names)[count])
 {
-    // Those that are not among Windows' known DLLs. A DLL this Windows
-    // does not have is simply not loaded.
-    static const char* const onDemand[] = {"uxtheme.dll",  "dwmapi.dll",  "propsys.dll", "cryptbase.dll",
-                                           "version.dll",  "userenv.dll", "profapi.dll", "apphelp.dll",
-                                           "setupapi.dll", "oleacc.dll",  "ntmarta.dll", "clbcatq.dll"};
-    for (const char* name : onDemand) loadSystemLibrary(name);
+    for (const char* name : names) loadSystemLibrary(name);
 }
+
+}  // namespace
+
+// What the dialog's windows and common controls load on demand; the
+// shell's own are loaded with the shell, when first needed (they would
+// otherwise bring COM along before the prompt).
+void preloadSystemLibraries() { loadAll({"uxtheme.dll", "dwmapi.dll", "cryptbase.dll", "version.dll"}); }
 
 const ShellCalls& shellCalls()
 {
@@ -77,6 +84,9 @@ const ShellCalls& shellCalls()
     static bool bound = false;
     if (!bound) {
         bound = true;
+        // What the folder browser and the link object load on demand.
+        loadAll({"propsys.dll", "userenv.dll", "profapi.dll", "apphelp.dll", "setupapi.dll", "oleacc.dll",
+                 "ntmarta.dll", "clbcatq.dll"});
         HMODULE ole32 = loadSystemLibrary("ole32.dll");
         HMODULE shell32 = loadSystemLibrary("shell32.dll");
         if (shell32) {

@@ -1,7 +1,8 @@
 // Where the program's DLLs come from: the system folder only. The search
 // for DLLs loaded by name leaves the program's and the current folder
 // (where the system allows it), the DLLs that system DLLs load on demand
-// are loaded from the system folder beforehand, and the DLLs the program
+// are loaded from the system folder beforehand (the shell's with the
+// shell), and the DLLs the program
 // needs beyond Windows' first few (comctl32, and ole32 and shell32 for the
 // folder browser and the shortcuts) are loaded by their full path when
 // first needed, not imported: a program that imports them has them loaded,
