@@ -11,7 +11,7 @@ namespace {
 
 [[noreturn]] void fail(const std::string& reason, size_t offset)
 {
-    throw std::runtime_error(std::string(payloadChecksumsName) + ": " + reason + " at byte " + std::to_string(offset));
+    throw std::runtime_error(std::string(payloadChecksName) + ": " + reason + " at byte " + std::to_string(offset));
 }
 
 // One record from `offset`; returns the offset of the next.
@@ -25,7 +25,7 @@ size_t readRecord(const uint8_t* data, size_t size, size_t offset, PayloadChecks
     if (nameEnd == name) fail("empty name", name);
     record->crc = readLittleEndian32(data + offset);
     record->name.assign(reinterpret_cast<const char*>(data + name), nameEnd - name);
-    size_t next = std::min(size, (nameEnd + 1 + 3) / 4 * 4);
+    size_t next = std::min(size, offset + payloadCheckRecordSize(uint32_t(nameEnd - name)));
     for (size_t pad = nameEnd + 1; pad < next; pad++)
         if (data[pad] != 0) fail("padding that is not NUL", pad);
     return next;

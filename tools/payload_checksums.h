@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-constexpr char payloadChecksumsName[] = "PAYLOADCRC";
+#include "payload_checks.h"  // the resource's name and its records' layout, as the program reads them
 
 struct PayloadChecksum {
     std::string name;

@@ -2,7 +2,6 @@
 
 #include <toml++/toml.h>
 
-#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -12,6 +11,7 @@
 #include "file_time_text.h"
 #include "folder_rules.h"
 #include "install_limits.h"
+#include "payload_checksums.h"  // upperCaseName
 
 namespace {
 
@@ -54,12 +54,6 @@ std::string existingFile(const std::string& base, const std::string& path, const
     std::string full = !path.empty() && path[0] == '/' ? path : base + "/" + path;
     if (!isFile(full)) refuse(field, "no such file: " + full);
     return full;
-}
-
-std::string upperCase(std::string text)
-{
-    for (char& c : text) c = char(toupper((unsigned char)c));
-    return text;
 }
 
 // A name that becomes one file (or link) in one folder: no folder part,
@@ -170,13 +164,13 @@ ProductManifest readProductManifest(const std::string& path, const std::string& 
         ProductPayload payload = readPayload(*row, i, base, buildFolder, refuse);
         // Resources are found without regard to case: two names that
         // differ only in case would be one resource.
-        if (!names.insert(upperCase(payload.name)).second)
+        if (!names.insert(upperCaseName(payload.name)).second)
             refuse("payload " + std::to_string(i + 1), "name \"" + payload.name + "\" is given twice (letter case aside)");
         product.payloads.push_back(payload);
     }
     // The shortcuts point at the product's name with ".EXE" in the install
     // folder: the first row must be that file.
-    if (upperCase(product.payloads[0].name) != upperCase(product.productName + ".EXE"))
+    if (upperCaseName(product.payloads[0].name) != upperCaseName(product.productName + ".EXE"))
         refuse("payload 1", "the shortcuts start " + product.productName + ".EXE, so the first payload must be it, not \"" +
                                 product.payloads[0].name + "\"");
     return product;

@@ -1,9 +1,9 @@
 #include "product_outputs.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "file_time_text.h"
+#include "payload_checksums.h"  // upperCaseName
 
 namespace {
 
@@ -65,9 +65,7 @@ std::string productPayloadList(const ProductManifest& product)
 {
     std::string lines = "set(_product_art " + cmakeString(product.logo) + " " + cmakeString(product.icon) + ")\n";
     for (const ProductPayload& payload : product.payloads) {
-        std::string resource = payload.name;
-        for (char& c : resource) c = char(toupper((unsigned char)c));
-        lines += "payload(" + cmakeString(resource) + " " + cmakeString(payload.source) + " " +
+        lines += "payload(" + cmakeString(upperCaseName(payload.name)) + " " + cmakeString(payload.source) + " " +
                  cmakeString(payload.time ? formatFileTime(*payload.time) : "") + " " + cmakeString(payload.name) +
                  ")\n";
     }

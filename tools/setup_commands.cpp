@@ -139,7 +139,7 @@ int listPayloads(const std::string& programPath)
     bool good = true;
     for (const SetupPayload& payload : contents.payloads) good = listRow(payload, programPath, width) && good;
     for (const std::string& name : contents.recordsWithoutPayload) {
-        reportProblem(programPath + ": " + payloadChecksumsName + " has a record for " + printableName(name) +
+        reportProblem(programPath + ": " + payloadChecksName + " has a record for " + printableName(name) +
                       ", which the program does not carry");
         good = false;
     }

@@ -23,8 +23,8 @@ std::map<std::string, uint32_t> checksumsOf(const PeResources& resources, const 
     *found = false;
     std::map<std::string, uint32_t> checksums;
     for (const RawDataResource& resource : resources.rawData) {
-        if (upperCaseName(resource.name) != payloadChecksumsName) continue;
-        if (*found) fail(path, std::string(payloadChecksumsName) + " given twice");
+        if (upperCaseName(resource.name) != payloadChecksName) continue;
+        if (*found) fail(path, std::string(payloadChecksName) + " given twice");
         *found = true;
         try {
             for (const PayloadChecksum& record : readPayloadChecksums(resource.data, resource.size))
@@ -66,7 +66,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
     std::set<std::string> names;
     for (const RawDataResource& resource : resources.rawData) {
         std::string key = upperCaseName(resource.name);
-        if (key == payloadChecksumsName) continue;
+        if (key == payloadChecksName) continue;
         // Windows finds a resource whatever the case of the name asked for,
         // so two that differ only in case (or language) are one too many.
         if (!names.insert(key).second) fail(path, "resource " + printableName(resource.name) + " given twice");
@@ -96,9 +96,9 @@ DecodedPayload decodePayload(const SetupPayload& payload, const std::string& pat
 std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& payload, const std::string& path)
 {
     std::string label = path + ": " + printableName(payload.name) + ": ";
-    if (decoded.crc == CrcCheck::NoRecord) return label + std::string(payloadChecksumsName) + " has no record for it";
+    if (decoded.crc == CrcCheck::NoRecord) return label + std::string(payloadChecksName) + " has no record for it";
     if (decoded.crc == CrcCheck::Differs)
-        return label + "CRC-32 of the decoded bytes is " + hex32(decoded.actualCrc) + ", " + payloadChecksumsName +
+        return label + "CRC-32 of the decoded bytes is " + hex32(decoded.actualCrc) + ", " + payloadChecksName +
                " says " + hex32(*payload.expectedCrc);
     return "";
 }

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const RawDataResource& resource : readRawDataResources(image, size).rawData) {
             if (!liesInside(resource, image, size)) abort();
             seen = uint8_t(seen + touch(resource));
-            if (upperCaseName(resource.name) != payloadChecksumsName) continue;
+            if (upperCaseName(resource.name) != payloadChecksName) continue;
             try {
                 readPayloadChecksums(resource.data, resource.size);
             } catch (const std::runtime_error& error) {
