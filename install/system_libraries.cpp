@@ -35,6 +35,14 @@ Call kernelFunction(const char* name)
     return dllFunction<Call>(GetModuleHandleA("kernel32.dll"), name);
 }
 
+// Those that are not among Windows' known DLLs. A DLL this Windows does
+// not have is simply not loaded.
+template <size_t count>
+void loadAll(const char* const (&names)[count])
+{
+    for (const char* name : names) loadSystemLibrary(name);
+}
+
 }  // namespace
 
 void restrictDllSearch()
@@ -60,18 +68,6 @@ HMODULE loadSystemLibrary(const char* name)
     // A full path: loaded from there or not at all.
     return LoadLibraryA(path);
 }
-
-namespace {
-
-// Those that are not among Windows' known DLLs. A DLL this Windows does
-// not have is simply not loaded.
-template <size_t count>
-void loadAll(const char* const (&names)[count])
-{
-    for (const char* name : names) loadSystemLibrary(name);
-}
-
-}  // namespace
 
 // What the dialog's windows and common controls load on demand; the
 // shell's own are loaded with the shell, when first needed (they would

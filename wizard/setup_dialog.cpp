@@ -4,12 +4,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include "fatal_format.h"
 #include <cstring>
 #include <initializer_list>
 
 #include "control_ids.h"
 #include "engine.h"
+#include "fatal_format.h"  // formatText
 #include "folder_rules.h"
 #include "wizard.h"
 
