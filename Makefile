@@ -11,6 +11,8 @@
 #                setup.exe against an NSIS installer of the same files: sizes,
 #                time to the folder prompt, time from the click to done
 #   make fuzz    fuzz the decoder, then the resource reader, for FUZZ_SECONDS each (default 300)
+#   make mutants plant the faults of tests/mutants.txt one at a time and say
+#                which the tests catch (QUICK=1: only those caught without Wine)
 #   make clean
 
 BUILD := build
@@ -20,7 +22,7 @@ WIN32 := $(BUILD)/win32
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized win32 host product run test bench bench-installer fuzz clean
+.PHONY: all deps sanitized win32 host product run test bench bench-installer fuzz mutants clean
 
 all: $(if $(PRODUCT),product,win32)
 
@@ -103,6 +105,10 @@ fuzz: sanitized
 	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-corpus tests/fuzz/seeds
 	$(SANITIZED)/tests/fuzz/fuzz_pe_resources -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10 \
 	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-pe-corpus tests/fuzz/pe_seeds
+
+# In a scratch copy of the tree (build/mutants), never in this one.
+mutants: deps
+	$(HEADLESS) python3 scripts/mutants.py $(if $(QUICK),--quick)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,171 @@
+#!/usr/bin/env python3
+"""make mutants: plants realistic faults in the sources, one at a time, and
+says which of them the tests catch.
+
+Each fault of the list (tests/mutants.txt) is planted in a scratch copy of
+the tree (build/mutants/tree, never the working tree), which is rebuilt
+incrementally; then only the tests that should catch it run. Every fault
+gets one line: caught, missed, no longer applies (its text is not in the
+file exactly once) or does not build; the summary says "caught K of N".
+
+    mutants.py [--quick] [--only N,...] [--no-baseline]
+
+--quick plants only the faults whose tests run natively (no Wine). Before
+the first fault the chosen tests run once on the unchanged tree: a test
+that fails there would make every fault look caught.
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+WORK = os.path.join(ROOT, "build", "mutants")
+TREE = os.path.join(WORK, "tree")
+LIST = os.path.join(ROOT, "tests", "mutants.txt")
+TEST_TIMEOUT = 300  # seconds for one test; a planted fault may make one hang
+
+
+class Fault:
+    def __init__(self, number, path, find, replace, meaning, layer, tests):
+        self.number, self.path, self.find, self.replace = number, path, find, replace
+        self.meaning, self.layer, self.tests = meaning, layer, tests
+
+
+def load_faults(path):
+    """Two lines a fault: 'FILE :: TEXT :: FAULTY TEXT' ({NL} for a line
+    break), then, indented, 'MEANING => LAYER TESTS' (LAYER native or
+    wine). '@NAME = PATTERN' defines a set of tests that TESTS may name as
+    @NAME; '#' starts a comment line."""
+    sets, lines, faults = {}, [], []
+    for line in open(path, encoding="utf-8"):
+        line = line.rstrip("\n")
+        if not line.strip() or line.lstrip().startswith("#"):
+            continue
+        definition = re.match(r"^@(\w+) = (\S+)$", line)
+        if definition:
+            sets[definition.group(1)] = definition.group(2)
+        else:
+            lines.append(line)
+    if len(lines) % 2:
+        sys.exit(f"mutants: {path} ends in the middle of an entry")
+    for first, second in zip(lines[0::2], lines[1::2]):
+        parts = first.replace("{NL}", "\n").split(" :: ")
+        what = re.match(r"^\s+(.*\S)\s+=>\s+(native|wine)\s+(\S+)$", second)
+        if len(parts) != 3 or not what or first.startswith(" "):
+            sys.exit(f"mutants: malformed entry in {path}:\n  {first}\n  {second}")
+        meaning, layer, tests = what.groups()
+        tests = re.sub(r"@(\w+)", lambda m: sets[m.group(1)], tests)
+        faults.append(Fault(len(faults) + 1, parts[0], parts[1], parts[2], meaning, layer, tests))
+    return faults
+
+
+def sync_tree():
+    """Copies the tree's files (tracked and new, as they are now) into the
+    scratch tree, rewriting only those that differ, so that the scratch
+    builds stay incremental."""
+    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"], cwd=ROOT, check=True,
+                           capture_output=True).stdout.decode().split("\0")
+    names = set(filter(None, files))
+    for folder, subfolders, present in os.walk(TREE):
+        if folder == TREE:
+            subfolders[:] = [name for name in subfolders if name != "build"]
+        for name in present:
+            if os.path.relpath(os.path.join(folder, name), TREE) not in names:
+                os.remove(os.path.join(folder, name))  # gone from the tree since the last run
+    for name in names:
+        source, target = os.path.join(ROOT, name), os.path.join(TREE, name)
+        if not os.path.isfile(source):
+            continue
+        data = open(source, "rb").read()
+        if os.path.exists(target) and open(target, "rb").read() == data:
+            continue
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(target, "wb") as out:
+            out.write(data)
+        os.chmod(target, os.stat(source).st_mode)
+
+
+def build(with_wine, log):
+    target = "win32" if with_wine else "host"
+    result = subprocess.run(["make", "-C", TREE, target], stdout=log, stderr=subprocess.STDOUT)
+    return result.returncode == 0
+
+
+def run_tests(regex, log):
+    command = ["ctest", "--test-dir", os.path.join(TREE, "build", "host"), "-R", regex, "--no-tests=error",
+               "--timeout", str(TEST_TIMEOUT), "-j", str(os.cpu_count() or 1), "--output-on-failure"]
+    return subprocess.run(command, stdout=log, stderr=subprocess.STDOUT).returncode == 0
+
+
+def wine_server(action):
+    subprocess.run(["bash", os.path.join(TREE, "scripts", "wine-run.sh"), action], stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+
+
+def plant(fault, log):
+    """Plants one fault, rebuilds, runs its tests and puts the file back."""
+    path = os.path.join(TREE, fault.path)
+    if not os.path.exists(path):
+        return "no longer applies"
+    original = open(path, encoding="utf-8").read()
+    if original.count(fault.find) != 1:
+        return "no longer applies"
+    with open(path, "w", encoding="utf-8") as out:
+        out.write(original.replace(fault.find, fault.replace))
+    try:
+        if not build(fault.layer == "wine", log):
+            return "does not build"
+        return "missed" if run_tests(fault.tests, log) else "caught"
+    finally:
+        with open(path, "w", encoding="utf-8") as out:
+            out.write(original)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--quick", action="store_true", help="only the faults caught without Wine")
+    parser.add_argument("--only", help="fault numbers, comma-separated")
+    parser.add_argument("--no-baseline", action="store_true", help="skip the run on the unchanged tree")
+    arguments = parser.parse_args()
+
+    faults = load_faults(LIST)
+    chosen = [f for f in faults if not arguments.quick or f.layer == "native"]
+    if arguments.only:
+        numbers = {int(n) for n in arguments.only.split(",")}
+        chosen = [f for f in chosen if f.number in numbers]
+    with_wine = any(f.layer == "wine" for f in chosen)
+    os.makedirs(TREE, exist_ok=True)
+    sync_tree()
+    log_path = os.path.join(WORK, "log.txt")
+    with open(log_path, "w") as log:
+        print(f"building the scratch tree ({'with' if with_wine else 'without'} Wine); log: {log_path}", flush=True)
+        if not build(with_wine, log):
+            sys.exit("mutants: the unchanged tree does not build")
+        if with_wine:
+            wine_server("--start")
+        try:
+            if not arguments.no_baseline:
+                union = "|".join(sorted({t for f in chosen for t in f.tests.split("|")}))
+                if not run_tests(union, log):
+                    sys.exit("mutants: the tests fail on the unchanged tree; see " + log_path)
+            counts = {}
+            for fault in chosen:
+                started = time.time()
+                print(f"--- fault {fault.number}: {fault.path}: {fault.meaning}", file=log, flush=True)
+                outcome = plant(fault, log)
+                counts[outcome] = counts.get(outcome, 0) + 1
+                print(f"{fault.number:3}  {outcome:17}  {fault.path}: {fault.meaning}  "
+                      f"({time.time() - started:.0f} s)", flush=True)
+        finally:
+            if with_wine:
+                wine_server("--stop")
+    others = ", ".join(f"{k} {v}" for k, v in sorted(counts.items()) if k != "caught")
+    print(f"caught {counts.get('caught', 0)} of {len(chosen)}" + (f" ({others})" if others else ""))
+    return 0 if counts.get("caught", 0) == len(chosen) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
