@@ -1,37 +1,49 @@
 #!/usr/bin/env bash
-# Reads the built setup.exe as a file: a 32-bit (PE32, i386) GUI program
-# that imports only DLLs every Windows has, carrying its dialog, logo,
-# icons and five payloads, all U.S. English.
+# Reads the built setup.exe as a file: a 32-bit (PE32, i386) GUI program that
+# imports only DLLs every Windows has, asks for the invoker's rights, and
+# carries its payloads, check values, logo, icons and the dialog template
+# field by field, all U.S. English.
 set -euo pipefail
 exe=$1
 fail() { echo "setup.exe: $*" >&2; exit 1; }
 
 headers=$(i686-w64-mingw32-objdump -p "$exe")
-grep -q 'file format pei-i386' <<<"$headers" || fail "not an i386 PE file"
-grep -qE '^Magic\s+010b\s+\(PE32\)' <<<"$headers" || fail "not PE32"
+grep -q 'file format pei-i386' <<<"$headers" && grep -qE '^Magic\s+010b\s+\(PE32\)' <<<"$headers" || fail "not PE32, i386"
 grep -qE '^Subsystem\s+00000002\s+\(Windows GUI\)' <<<"$headers" || fail "not a GUI program"
-
-# Imports: only Windows' known DLLs, which the loader takes from the system
-# folder whatever lies beside the program (no C++ runtime, libgcc or
-# winpthread DLL; comctl32, ole32 and shell32 the program loads itself, when
-# it needs them).
-allowed='^(KERNEL32|USER32|GDI32|MSVCRT)\.DLL$'
-while read -r dll; do
-    [[ ${dll^^} =~ $allowed ]] || fail "imports $dll"
-done < <(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers")
-echo "imports: $(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers" | tr '\n' ' ')"
+# Only Windows' known DLLs, which the loader takes from the system folder
+# whatever lies beside the program; comctl32, ole32 and shell32 the program
+# loads itself, from there, when it needs them.
+for dll in $(sed -nE 's/^\s*DLL Name: (.*)$/\1/p' <<<"$headers"); do
+    [[ ${dll^^} =~ ^(KERNEL32|USER32|GDI32|MSVCRT)\.DLL$ ]] || fail "imports $dll"
+done
+grep -aq '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "$exe" || fail "asks for more than the invoker's rights"
+! grep -aqE 'supportedOS|dependentAssembly' "$exe" || fail "its manifest declares an OS or the common controls 6"
 
 resources=$(i686-w64-mingw32-windres -i "$exe" -O rc)
-for name in LOGO SETUP QRV.EXE QRV.HLP DOCREADER.EXE HELP.QRD SHAPES.QRD PAYLOADCRC; do
+for name in LOGO QRV.EXE QRV.HLP DOCREADER.EXE HELP.QRD SHAPES.QRD PAYLOADCRC; do
     grep -q "Name: \"$name\"" <<<"$resources" || fail "no resource $name"
 done
-grep -q '^/\* Type: icon' <<<"$resources" || fail "no icons"
-grep -q '^/\* Type: group icon' <<<"$resources" || fail "no icon group"
-grep -q '^/\* Type: 24' <<<"$resources" || fail "no application manifest"
-[[ $(grep -c '^LANGUAGE' <<<"$resources") -ge 1 && -z $(grep '^LANGUAGE' <<<"$resources" | grep -v '^LANGUAGE 9, 1$') ]] ||
-    fail "a resource is not U.S. English"
-grep -q '^STYLE 0x90c800c0$' <<<"$resources" || fail "dialog style"
-grep -q '^CAPTION "QRV Installation Wizard"$' <<<"$resources" || fail "dialog title"
-grep -q '^FONT 10, "System"$' <<<"$resources" || fail "dialog font"
-# (the template itself, byte by byte, is checked by the Win32 resource tests)
-echo "resources: LOGO, SETUP, icons, manifest, QRV.EXE, QRV.HLP, DOCREADER.EXE, HELP.QRD, SHAPES.QRD, PAYLOADCRC"
+grep -q '^/\* Type: group icon' <<<"$resources" || fail "no icons"
+[[ -z $(grep '^LANGUAGE' <<<"$resources" | grep -v '^LANGUAGE 9, 1$') ]] || fail "a resource is not U.S. English"
+diff <(sed -n '/^"SETUP" DIALOG/,/^END/p' <<<"$resources") - <<'TEMPLATE' || fail "the dialog template differs"
+"SETUP" DIALOG 10, 10, 245, 169
+STYLE 0x90c800c0
+CAPTION "QRV Installation Wizard"
+FONT 10, "System"
+BEGIN
+  CONTROL "", 1028, 130, 0x50000006, 7, 7, 70, 54
+  CTEXT "version", 1033, 82, 7, 157, 54, 0x50020001
+  CTEXT "You may need to disable your antivirus before proceeding.", 1034, 7, 65, 232, 13, 0x50020001
+  CTEXT "Operating System", 1029, 7, 79, 232, 13, 0x50020001
+  CTEXT "Architecture", 1025, 7, 93, 232, 13, 0x50020001
+  CTEXT "extracting files", 1032, 7, 107, 232, 13, 0x50020001
+  CTEXT "C:\\Arvendal\\QRV", 1026, 7, 121, 232, 13, 0x50020001
+  CTEXT "install in this folder or select some other folder", 1027, 7, 135, 232, 13, 0x50020001
+  PUSHBUTTON "install in this folder", 1037, 13, 149, 106, 14, 0x50010000
+  PUSHBUTTON "select another folder", 1036, 127, 149, 106, 14, 0x50010000
+  PUSHBUTTON "Quit", 1035, 110, 149, 26, 14, 0x50010000
+  CONTROL "extracting", 1030, "MSCTLS_PROGRESS32", 0x50000000, 7, 121, 232, 13
+  CONTROL "extracting", 1031, "MSCTLS_PROGRESS32", 0x50000000, 7, 149, 232, 13
+END
+TEMPLATE
+echo "setup.exe: PE32 GUI, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources and dialog as they should be"

@@ -22,7 +22,6 @@
 
 #include "control_ids.h"
 #include "win32_support.h"
-#include "wizard_driver.h"
 
 namespace {
 
@@ -128,12 +127,12 @@ Timing timeOnce(const Installer& installer)
     timing.prompt = secondsSince(start);
 
     QueryPerformanceCounter(&start);
-    wizard.click(installer.installButton);
+    if (!wizard.click(installer.installButton)) fail(installer, "its install button cannot be clicked", &wizard);
     if (!wizard.waitUntil([&] { return installer.done(wizard); }, 60, intervalMs))
         fail(installer, "the install did not finish", &wizard);
     timing.done = secondsSince(start);
 
-    wizard.click(installer.closeButton);
+    if (!wizard.click(installer.closeButton)) fail(installer, "its close button cannot be clicked", &wizard);
     if (wizard.waitForExit(20) != 0) fail(installer, "did not end with exit code 0");
     if (!fileExists("C:\\Arvendal\\QRV\\QRV.EXE")) fail(installer, "no C:\\Arvendal\\QRV\\QRV.EXE");
     timing.desktopLink = findLink(profile.path + "\\Desktop\\QRV.lnk", CSIDL_DESKTOPDIRECTORY, "QRV.lnk");

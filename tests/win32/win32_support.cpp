@@ -4,108 +4,53 @@
 #include <shobjidl.h>
 
 #include <cstdio>
-#include <functional>
+#include <set>
 
 void removeTree(const std::string& path)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(child);
-            else DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        std::string name = found.cFileName, child = path + "\\" + name;
+        if (name == "." || name == "..") continue;
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(child);
+        else DeleteFileA(child.c_str());
     }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
     RemoveDirectoryA(path.c_str());
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const std::function<bool(HWND)>* matches;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
-{
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && (*search->matches)(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
-HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& matches)
-{
-    WindowSearch search{processId, &matches, nullptr};
-    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds, int intervalMs)
-{
-    for (int tries = 0; tries < seconds * 1000 / intervalMs; tries++) {
-        if (HWND window = findWindowOf(processId, matches)) return window;
-        Sleep(intervalMs);
-    }
-    return nullptr;
-}
-
-std::string windowText(HWND window)
-{
-    char text[2048] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-// A message box: a dialog with the box's text control (the programs' own
-// dialogs have no control of that identifier).
-bool isMessageBox(HWND window)
-{
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    return std::string(className) == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr;
-}
-
-HWND findMessageBox(DWORD processId) { return findWindowOf(processId, isMessageBox); }
-
-
 ScratchFolder::ScratchFolder()
 {
-    char temporary[MAX_PATH];
+    char temporary[MAX_PATH], name[64];
     GetTempPathA(sizeof temporary, temporary);
     static int made = 0;
-    char name[64];
     snprintf(name, sizeof name, "setup-test-%lu-%d", GetCurrentProcessId(), ++made);
-    path_ = std::string(temporary) + name;
-    CreateDirectoryA(path_.c_str(), nullptr);
+    path = std::string(temporary) + name;
+    CreateDirectoryA(path.c_str(), nullptr);
 }
 
 ScratchFolder::~ScratchFolder()
 {
     SetCurrentDirectoryA("C:\\");  // a folder can't be removed while it is current
-    removeTree(path_);
+    removeTree(path);
 }
 
-std::vector<unsigned char> readWholeFile(const std::string& path)
+TestProfile::TestProfile(bool desktop, bool programs)
 {
-    std::vector<unsigned char> bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    unsigned char chunk[65536];
-    for (size_t count; (count = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + count);
-    fclose(file);
+    for (const char* folder : {"Desktop", "Start Menu", "Start Menu\\Programs"})
+        if (*folder == 'D' ? desktop : programs) CreateDirectoryA((*this / folder).c_str(), nullptr);
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::string bytes;
+    if (FILE* file = fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        for (size_t count; (count = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, count);
+        fclose(file);
+    }
     return bytes;
 }
 
@@ -128,85 +73,247 @@ bool fileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool readFileTimes(const std::string& path, FileTimes* times)
+std::string upperCase(std::string text)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool read = GetFileTime(file, &times->creation, &times->lastAccess, &times->lastWrite) != 0;
-    CloseHandle(file);
-    return read;
-}
-
-unsigned long long fileTimeValue(const FILETIME& time)
-{
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FatalOutcome runFatalChild(const std::string& scenario, const std::string& argument)
-{
-    FatalOutcome outcome{false, "", "", 0};
-    char command[1024];
-    snprintf(command, sizeof command, "\"%s\" %s \"%s\"", FATAL_CHILD, scenario.c_str(), argument.c_str());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return outcome;
-    HWND box = nullptr;
-    for (int tries = 0; tries < 300 && !box; tries++) {
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;  // ended without a box
-        box = findMessageBox(process.dwProcessId);
-        if (!box) Sleep(50);
-    }
-    if (box) {
-        outcome.seenBox = true;
-        outcome.title = windowText(box);
-        outcome.text = windowText(GetDlgItem(box, 0xFFFF));  // the message box's text
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    if (WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-    GetExitCodeProcess(process.hProcess, &outcome.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return outcome;
+    for (char& c : text) c = char(toupper((unsigned char)c));
+    return text;
 }
 
 std::string sourcePath(const std::string& relative)
 {
     std::string path = std::string("Z:") + SOURCE_DIR + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
+    for (char& c : path) c = c == '/' ? '\\' : c;
     return path;
 }
 
-LinkFields readLink(const std::string& linkPath)
+static unsigned long long value(const FILETIME& time) { return (unsigned long long)time.dwHighDateTime << 32 | time.dwLowDateTime; }
+
+static std::string timesText(unsigned long long created, unsigned long long accessed, unsigned long long written)
 {
-    LinkFields fields{false, "", "", "", "", 0};
+    return "created " + std::to_string(created) + ", accessed " + std::to_string(accessed) + ", written " + std::to_string(written);
+}
+
+std::string fileTimesText(unsigned long long allThree) { return timesText(allThree, allThree, allThree); }
+
+std::string fileTimesText(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME created, accessed, written;
+    bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, &created, &accessed, &written);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return read ? timesText(value(created), value(accessed), value(written)) : "";
+}
+
+std::string linkText(const std::string& linkPath)
+{
+    std::string bytes = readWholeFile(linkPath), text = "no link";
     CoInitialize(nullptr);
     IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    WCHAR widePath[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
+    if (bytes.size() >= 76 &&
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                    reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        WCHAR widePath[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
-        if (SUCCEEDED(file->Load(widePath, STGM_READ))) {
-            char text[1024];
-            fields.loaded = true;
-            link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-            fields.path = text;
-            link->GetArguments(text, sizeof text);
-            fields.arguments = text;
-            link->GetDescription(text, sizeof text);
-            fields.description = text;
-            link->GetWorkingDirectory(text, sizeof text);
-            fields.workingDirectory = text;
-            link->GetShowCmd(&fields.showCommand);
-        }
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(widePath, STGM_READ))) {
+        char path[1024], arguments[1024], description[1024], folder[1024];
+        link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH);
+        link->GetArguments(arguments, sizeof arguments);
+        link->GetDescription(description, sizeof description);
+        link->GetWorkingDirectory(folder, sizeof folder);
+        int showCommand;  // the header's ShowCommand field
+        memcpy(&showCommand, &bytes[60], 4);
+        text = upperCase(path) + "|" + arguments + "|" + description + "|" + upperCase(folder) + "|" +
+               std::to_string(showCommand);
     }
     if (file) file->Release();
     if (link) link->Release();
     CoUninitialize();
-    return fields;
+    return text;
 }
 
+static void addFolder(const std::string& folder, DriveSnapshot& snapshot)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        std::string name = found.cFileName, path = folder + "\\" + name;
+        if (name == "." || name == "..") continue;
+        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        snapshot[upperCase(path)] = SnapshotEntry{isFolder, (unsigned long long)found.nFileSizeHigh << 32 | found.nFileSizeLow,
+                                                  value(found.ftCreationTime), value(found.ftLastWriteTime)};
+        // Links to folders elsewhere are listed but not entered.
+        if (isFolder && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) addFolder(path, snapshot);
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+DriveSnapshot snapshotTree(const std::string& root)
+{
+    DriveSnapshot snapshot;
+    addFolder(root, snapshot);
+    return snapshot;
+}
+
+std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after)
+{
+    std::set<std::string> changed;
+    for (const auto& [path, entry] : before) {
+        auto now = after.find(path);
+        if (now == after.end() || now->second.folder != entry.folder ||
+            (!entry.folder && (now->second.size != entry.size || now->second.creation != entry.creation ||
+                               now->second.lastWrite != entry.lastWrite)))
+            changed.insert(path);
+    }
+    for (const auto& [path, entry] : after)
+        if (!before.count(path)) changed.insert(path);
+    std::string listed;
+    for (const std::string& path : changed) listed += "\n  " + path;
+    return listed;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const std::function<bool(HWND)>* matches;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window) || !(*search->matches)(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds, int intervalMs)
+{
+    WindowSearch search{processId, &matches, nullptr};
+    for (int tries = 0;; tries++) {
+        EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found || tries >= seconds * 1000 / intervalMs) return search.found;
+        Sleep(intervalMs);
+    }
+}
+
+std::string windowText(HWND window)
+{
+    char text[2048] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// A message box: a dialog with the box's text control (the programs' own
+// dialogs have no control of that identifier).
+bool isMessageBox(HWND window)
+{
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    return std::string(className) == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr;
+}
+
+Wizard::Wizard(const std::string& profile, const std::string& command, const std::function<bool(HWND)>& isItsWindow,
+               int intervalMs, const std::string& currentFolder)
+{
+    SetEnvironmentVariableA("USERPROFILE", profile.empty() ? nullptr : profile.c_str());
+    std::string line = command[0] == '"' ? command : "\"" + command + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &process_))
+        waitUntil([&] { return (window_ = waitForWindowOf(process_.dwProcessId, isItsWindow, 0)) != nullptr; }, 20,
+                  intervalMs);
+}
+
+Wizard::~Wizard()
+{
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+ControlState Wizard::control(int id) const
+{
+    HWND item = GetDlgItem(window_, id);
+    return ControlState{IsWindowVisible(item) != 0, IsWindowEnabled(item) != 0, windowText(item)};
+}
+
+bool Wizard::click(int id) const
+{
+    ControlState state = control(id);
+    return state.visible && state.enabled && PostMessageA(GetDlgItem(window_, id), BM_CLICK, 0, 0);
+}
+
+static HWND focusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+void Wizard::pressKey(WORD key) const
+{
+    HWND target = focusOf(window_) ? focusOf(window_) : window_;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 1 | 0xC0000000);
+}
+
+void Wizard::close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
+
+bool Wizard::waitUntil(const std::function<bool()>& done, int seconds, int intervalMs) const
+{
+    for (int tries = 0; tries < seconds * 1000 / intervalMs; tries++) {
+        if (done()) return true;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) return false;
+        Sleep(intervalMs);
+    }
+    return false;
+}
+
+bool Wizard::waitUntilShown(int id, int seconds) const
+{
+    return waitUntil([&] { return control(id).visible; }, seconds);
+}
+
+bool Wizard::waitUntilFocused(int id, int seconds) const
+{
+    return waitUntil([&] { return focusOf(window_) == GetDlgItem(window_, id); }, seconds);
+}
+
+DWORD Wizard::waitForExit(int seconds)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_.hProcess, DWORD(seconds) * 1000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+std::string Wizard::dismissBox(int seconds) const
+{
+    HWND box = nullptr;
+    waitUntil([&] { return (box = waitForWindowOf(process_.dwProcessId, isMessageBox, 0)) != nullptr; }, seconds);
+    if (!box) return "no box";
+    std::string seen = windowText(box) + ": " + windowText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return seen;
+}
+
+std::string Wizard::describe() const
+{
+    std::string text = "the wizard shows (control: shown, enabled, text):";
+    for (int id = 1025; id <= 1037; id++) {
+        ControlState state = control(id);
+        text += "\n  " + std::to_string(id) + ": " + std::to_string(state.visible) + std::to_string(state.enabled) + " '" +
+                state.text + "'";
+    }
+    return text;
+}

@@ -1,72 +1,99 @@
-// Helpers for the tests that run under Wine: scratch folders, whole-file
-// reads, file times, and a child process whose fatal error box is read as a
-// user would read it.
+// What the tests that run under Wine share: scratch folders and profiles,
+// files with their times, shortcuts read back, drive snapshots, and the
+// driver that starts a program and works its windows as a person would.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
-#include <vector>
 
-// A fresh folder under the temporary folder, removed with its contents
-// when the test ends.
-class ScratchFolder {
-public:
+// A fresh folder under the temporary folder, removed with all it holds
+// (read-only files too) when the test ends.
+struct ScratchFolder {
     ScratchFolder();
     ~ScratchFolder();
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
+    std::string operator/(const std::string& name) const { return path + "\\" + name; }
+    std::string path;
 };
-
-// Removes a folder with everything in it (read-only files too).
 void removeTree(const std::string& path);
 
-std::vector<unsigned char> readWholeFile(const std::string& path);
+// A profile folder with Desktop and Start Menu\Programs (or without them).
+struct TestProfile : ScratchFolder {
+    explicit TestProfile(bool desktop = true, bool programs = true);
+};
+
+std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);
 bool folderExists(const std::string& path);
 bool fileExists(const std::string& path);
+std::string upperCase(std::string text);
+std::string sourcePath(const std::string& relative);  // a file of the source tree, as Wine sees it
+// "created C, accessed A, written W" (64-bit values), or "" for no file.
+std::string fileTimesText(const std::string& path);
+std::string fileTimesText(unsigned long long allThree);
 
-struct FileTimes {
-    FILETIME creation, lastAccess, lastWrite;
+// A shortcut as "TARGET|ARGUMENTS|DESCRIPTION|WORKING FOLDER|SHOW COMMAND",
+// the paths upper-cased: the fields through the shell's link object, the show
+// command from the file's bytes (Wine's object reports 1 whatever they say).
+std::string linkText(const std::string& linkPath);
+
+// What a drive holds under a root: every folder and file (upper-cased
+// paths), the files' sizes and times. What changed between two snapshots is
+// a "\n  PATH" for each path added, removed or changed (a folder by its
+// presence alone: its times change with every file made in it).
+struct SnapshotEntry {
+    bool folder;
+    unsigned long long size, creation, lastWrite;
 };
-bool readFileTimes(const std::string& path, FileTimes* times);
-unsigned long long fileTimeValue(const FILETIME& time);
+using DriveSnapshot = std::map<std::string, SnapshotEntry>;
+DriveSnapshot snapshotTree(const std::string& root);
+std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after);
 
-// What a user sees of a fatal error: the box's title and text, and the
-// exit code after dismissing it. `seenBox` is false when no box came.
-struct FatalOutcome {
-    bool seenBox;
-    std::string title;
-    std::string text;
-    DWORD exitCode;
-};
-
-// Runs the fatal child program with `scenario` (and the environment of this
-// process), waits for its error box, reads it, presses OK and waits for the
-// exit.
-FatalOutcome runFatalChild(const std::string& scenario, const std::string& argument = "");
-
-// A shortcut's fields, read back through the shell's link object.
-struct LinkFields {
-    bool loaded;
-    std::string path, arguments, description, workingDirectory;
-    int showCommand;
-};
-LinkFields readLink(const std::string& linkPath);
-
-// The first visible top-level window of a process that `matches`, now or
-// within `seconds` (looking every `intervalMs`); null if there is none.
-HWND findWindowOf(DWORD processId, const std::function<bool(HWND)>& matches);
+// The first visible top-level window of a process that `matches`, within
+// `seconds` (looking every `intervalMs`); null if there is none.
 HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds, int intervalMs = 50);
-
-// Whether a window is a message box, and a process's visible one (or null).
-bool isMessageBox(HWND window);
-HWND findMessageBox(DWORD processId);
 std::string windowText(HWND window);
+bool isMessageBox(HWND window);
 
-// The path of a file of the source tree as Wine sees it (drive Z:).
-std::string sourcePath(const std::string& relative);
+struct ControlState {
+    bool visible, enabled;
+    std::string text;
+};
+
+// A program started (`command`: a path, or a quoted path and arguments)
+// with USERPROFILE set to `profile` (none when empty), in `currentFolder`
+// if one is named, and its first window that `isItsWindow`, looked for
+// every `intervalMs` until the program ends.
+class Wizard {
+public:
+    Wizard(const std::string& profile, const std::string& command, const std::function<bool(HWND)>& isItsWindow,
+           int intervalMs = 50, const std::string& currentFolder = "");
+    Wizard(const Wizard&) = delete;
+    ~Wizard();
+    bool started() const { return window_ != nullptr; }
+    HWND window() const { return window_; }
+    DWORD processId() const { return process_.dwProcessId; }
+
+    ControlState control(int id) const;
+    // Clicks a button as a mouse would. A hidden or disabled button cannot
+    // be clicked: then nothing is sent, and false says so.
+    [[nodiscard]] bool click(int id) const;
+    void pressKey(WORD key) const;  // to the control with the keyboard focus
+    void close() const;             // the title bar's close box
+
+    // Waits until `done` holds, up to `seconds`; false if it does not, or
+    // if the process ends first. A step ends by focusing a button.
+    bool waitUntil(const std::function<bool()>& done, int seconds = 20, int intervalMs = 50) const;
+    bool waitUntilShown(int id, int seconds = 20) const;
+    bool waitUntilFocused(int id, int seconds = 20) const;
+    DWORD waitForExit(int seconds = 20);  // the exit code, or STILL_ACTIVE
+    // The process's error box, read and dismissed: "TITLE: TEXT", or "no box".
+    std::string dismissBox(int seconds = 20) const;
+    std::string describe() const;  // every control, for failure messages
+
+private:
+    PROCESS_INFORMATION process_ = {};
+    HWND window_ = nullptr;
+};

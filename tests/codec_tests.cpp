@@ -1,0 +1,159 @@
+// The codec: the container's fields, a known vector, round trips, damaged
+// streams, and the pinned container, which holds the coder, the models and
+// the match finder to their every bit.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "codec_support.h"
+
+namespace {
+
+const FILETIME someTime = {0x89ABCDEFu, 0x01D904E5u}, otherTime = {0x11111111u, 0x02222222u};
+
+// The decoder's process-wide version and time stamp, as one comparable text.
+std::string stateText(int32_t version, FILETIME time)
+{
+    return "version " + std::to_string(version) + ", time " + std::to_string(time.dwHighDateTime) + ":" +
+           std::to_string(time.dwLowDateTime);
+}
+
+Bytes prefix(const Bytes& bytes, size_t size) { return Bytes(bytes.begin(), bytes.begin() + long(size)); }
+
+TEST(Codec, ContainersSetTheirVersionAndTimeAndDecodeToTheirLength)
+{
+    Bytes text = textBytes(5000, 1), v0 = encode(text), v1 = asVersion1(v0, someTime);
+    Bytes upper = v0, empty0 = encode({}), empty1 = asVersion1(empty0, someTime), noMagic = v0;
+    memcpy(upper.data(), "LZAR", 4);
+    memcpy(noMagic.data(), "LZaR", 4);
+    ASSERT_EQ(empty0, Bytes({'L', 'Z', 'a', 'r', 0, 0, 0, 0}));
+    // Each decode starts from version 7 and otherTime: a row that expects
+    // them after its decode expects them untouched.
+    struct Row {
+        std::string what;
+        Bytes container;
+        int32_t version;
+        FILETIME time;
+        bool decodes;
+    };
+    std::vector<Row> rows = {
+        {"version 0", v0, 0, otherTime, true},
+        {"version 1", v1, 1, someTime, true},
+        {"upper-case magic (decoded, but neither version)", upper, 7, otherTime, true},
+        {"empty version 0", empty0, 0, otherTime, false},
+        {"empty version 1", empty1, 1, someTime, false},
+        {"magic 'LZa' cut short", bytesOf("LZa"), 7, otherTime, false},
+    };
+    for (const char* magic : {"LZa!", "PK\3\4", "lzbr", "\0\0\0\0"}) {
+        rows.push_back({std::string("magic ") + magic, v0, 7, otherTime, false});
+        memcpy(rows.back().container.data(), magic, 4);
+    }
+    // Too short for their fields: no trailer, so no stale stamp passes for this file's.
+    for (size_t size = 4; size < 8; size++) rows.push_back({"version 0 cut short", prefix(v0, size), 0, otherTime, false});
+    for (size_t size = 4; size < 16; size++) rows.push_back({"version 1 cut short", prefix(v1, size), 1, {0, 0}, false});
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what + ", " + std::to_string(row.container.size()) + " bytes");
+        payloadFormatVersion = 7;
+        payloadFileTime = otherTime;
+        Decoded decoded = decode(row.container);
+        EXPECT_EQ(decoded.decoded, row.decodes);
+        EXPECT_EQ(firstDifference(row.decodes ? text : Bytes(), decoded.bytes), "equal");
+        EXPECT_EQ(stateText(payloadFormatVersion, payloadFileTime), stateText(row.version, row.time));
+    }
+
+    // The fields, read from both ends without decoding.
+    PayloadFields fields;
+    ASSERT_TRUE(readPayloadFields(v1.data(), uint32_t(v1.size()), &fields));
+    EXPECT_EQ(stateText(fields.version, fields.fileTime), stateText(1, someTime));
+    EXPECT_EQ(fields.textLength, 5000u);
+    EXPECT_EQ(fields.streamSize, v1.size() - 16);
+    EXPECT_FALSE(readPayloadFields(v1.data(), 15, &fields));
+    EXPECT_FALSE(readPayloadFields(noMagic.data(), uint32_t(noMagic.size()), &fields)) << "neither magic";
+    ASSERT_TRUE(readPayloadFields(empty0.data(), 8, &fields));
+    EXPECT_EQ(fields.version * 100 + fields.streamSize, 0u);
+}
+
+TEST(Codec, KnownVectorBothWays)
+{
+    const Bytes abc = {0x4C, 0x5A, 0x61, 0x72, 0xB0, 0xA8, 0xC2, 0x00, 0x03, 0x00, 0x00, 0x00};
+    EXPECT_EQ(encode(bytesOf("abc")), abc);
+    EXPECT_EQ(decode(abc).bytes, bytesOf("abc"));
+}
+
+// Every input comes back whole, and its stream is read exactly to one or two
+// bytes into the length field, as every well-formed stream is.
+TEST(Codec, RoundTrips)
+{
+    std::vector<std::pair<std::string, Bytes>> inputs = {{"empty", {}}, {"a megabyte of one byte", Bytes(1 << 20, 0xAA)},
+                                                         {"5 MB random", randomBytes(5 << 20, 24)}};
+    for (size_t size = 1; size <= 130; size++) {
+        inputs.push_back({"random " + std::to_string(size), randomBytes(size, uint32_t(size))});
+        inputs.push_back({"text " + std::to_string(size), textBytes(size, uint32_t(size))});
+        inputs.push_back({"spaces " + std::to_string(size), Bytes(size, ' ')});
+    }
+    Bytes first = encode(bytesOf("xyzxy"));
+    for (const auto& [what, input] : inputs) {
+        Bytes container = encode(input);
+        ASSERT_EQ(readLittleEndian32(&container[container.size() - 4]), input.size()) << what;
+        Decoded decoded = decode(container);
+        EXPECT_EQ(decoded.decoded, !input.empty()) << what;
+        EXPECT_EQ(firstDifference(input, decoded.bytes), "equal") << what;
+        uint32_t end = lzariDecodeEndOfReading(), lengthField = uint32_t(container.size()) - 4;
+        EXPECT_TRUE(input.empty() || (lzariDecodeConsumedExactly() && end - lengthField <= 2)) << what << ": " << end;
+    }
+    EXPECT_EQ(encode(bytesOf("xyzxy")), first) << "the output depends on the input alone, whatever ran before";
+    // Incompressible data grows a little (the output area grows past its
+    // first size), and the most compressible stays within the length bound.
+    size_t packed = encode(randomBytes(1000000, 32)).size();
+    EXPECT_TRUE(packed > 1001024 && packed < 1003000) << packed;
+    PayloadFields fields;
+    Bytes run = encode(inputs[1].second);
+    ASSERT_TRUE(readPayloadFields(run.data(), uint32_t(run.size()), &fields));
+    EXPECT_LE(fields.textLength, payloadLengthBound(fields.streamSize));
+    EXPECT_LT(payloadLengthBound(100), 0xFFFFFFFFu) << "a 4 GB length in a small container is refused";
+}
+
+// A damaged stream still decodes to exactly its length, reads nothing
+// outside its container (the sanitized build watches) and is told apart
+// from a well-formed one.
+TEST(Codec, DamagedStreamsStayInBounds)
+{
+    Bytes input = textBytes(30000, 7), container = encode(input);
+    for (size_t cut = 8; cut < container.size(); cut += 97) {
+        Bytes truncated = prefix(container, cut);
+        writeLittleEndian32(&truncated[cut - 4], uint32_t(input.size()));  // a believable length
+        Decoded decoded = decode(truncated);
+        EXPECT_EQ(decoded.bytes.size(), input.size()) << "cut at " << cut;
+        EXPECT_FALSE(lzariDecodeConsumedExactly()) << "cut at " << cut;
+    }
+    for (size_t flip = 4; flip + 4 < container.size(); flip += 211) {
+        Bytes damaged = container;
+        damaged[flip] ^= 0x10;
+        EXPECT_EQ(decode(damaged).bytes.size(), input.size()) << "flip at " << flip;
+    }
+    Bytes longer = encode(bytesOf("short"));
+    writeLittleEndian32(&longer[longer.size() - 4], 100000);
+    Decoded decoded = decode(longer);
+    EXPECT_EQ(decoded.bytes.size(), 100000u);
+    EXPECT_EQ(memcmp(decoded.bytes.data(), "short", 5), 0) << "filled from zero bits after the stream";
+    EXPECT_FALSE(lzariDecodeConsumedExactly());
+}
+
+// The products' payloads were made by this encoder and are read by this
+// decoder, so no change to either may change a bit of the stream. The
+// committed container was made by the first, plain implementation.
+TEST(Codec, PinnedContainerIsWrittenAndReadBitForBit)
+{
+    const char* pinned = LZARI_TEST_DATA "/mixed-300k.lz";
+    Bytes input = mixedBytes(300000, 2024);
+    std::ifstream in(pinned, std::ios::binary);
+    Bytes container((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_FALSE(container.empty()) << "missing " << pinned;
+    EXPECT_EQ(firstDifference(container, encode(input)), "equal");
+    EXPECT_EQ(firstDifference(input, decode(container).bytes), "equal");
+    EXPECT_TRUE(lzariDecodeConsumedExactly());
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The install engine's decisions, which need no platform: the folder rules
+// and the fatal reporter's limits. (The shortcut paths and the survey's lines
+// are seen whole in the wizard's scenarios.)
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "fatal_format.h"
+#include "folder_rules.h"
+#include "install_limits.h"
+
+namespace {
+
+// A folder as validation leaves it: "valid: TEXT" or "refused: TEXT".
+std::string validated(const std::string& folder)
+{
+    char text[MAX_PATH] = {};
+    strncpy(text, folder.c_str(), sizeof text - 1);
+    bool valid = validateFolderText(text);
+    return (valid ? "valid: " : "refused: ") + std::string(text);
+}
+
+TEST(Logic, FolderRules)
+{
+    const std::string longest = "C:\\" + std::string(256, 'a');  // 259 characters
+    const std::pair<std::string, std::string> rows[] = {
+        {"C:\\Arvendal\\QRV", "valid: C:\\Arvendal\\QRV"},
+        {"c:\\apps\\", "valid: C:\\apps"},  // the drive upper-cased, one backslash removed
+        {"C:\\a", "valid: C:\\a"},
+        {"z:\\a b\\*?/", "valid: Z:\\a b\\*?/"},  // other characters are the file system's to judge
+        {longest, "valid: " + longest},
+        {longest.substr(0, 258) + "\\", "valid: " + longest.substr(0, 258)},
+        {"", "refused: "},
+        {"C:\\", "refused: C:"},  // a drive's root, its backslash removed all the same
+        {"A:\\apps", "refused: A:\\apps"},
+        {"b:\\apps", "refused: B:\\apps"},  // upper-cased even when refused
+        {"1:\\apps", "refused: 1:\\apps"},
+        {"\xC3:\\apps", "refused: \xC3:\\apps"},  // bytes of 128 and more are never letters
+        {"\\\\server\\share", "refused: \\\\server\\share"},
+        {"C:apps", "refused: C:apps"},
+        {"C", "refused: C"},
+        {"CC:\\apps", "refused: CC:\\apps"},
+        {"C:\\apps\\\\QRV", "refused: C:\\apps\\\\QRV"},
+        {"C:\\apps\\\\", "refused: C:\\apps\\\\"},
+        {"C:\\apps:QRV", "refused: C:\\apps:QRV"},
+    };
+    for (const auto& [folder, verdict] : rows) {
+        EXPECT_EQ(validated(folder), verdict) << folder;
+        EXPECT_EQ(validated(verdict.substr(verdict.find(' ') + 1)), verdict) << folder << ": validated twice";
+    }
+    // Creating a folder cuts it at its last backslash after the drive's root.
+    const std::pair<const char*, int> cuts[] = {{"C:\\A\\B\\C", 6}, {"C:\\A\\B", 4}, {"C:\\A", -1}, {"C:\\", -1},
+                                                {"C:\\\\", 3}};
+    for (const auto& [path, cut] : cuts) EXPECT_EQ(parentCutPosition(path), cut) << path;
+}
+
+bool formatMessage(char (&message)[fatalMessageSize], const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    bool fits = formatFatalMessage(message, format, arguments);
+    va_end(arguments);
+    return fits;
+}
+
+TEST(Logic, FatalTextsUpToTheirBuffersAreShownWhole)
+{
+    char message[fatalMessageSize], title[fatalTitleSize];
+    std::string name(1023 - strlen("can't delete file \nWin Err Code 5"), 'n');
+    EXPECT_TRUE(formatMessage(message, "can't delete file %s\nWin Err Code %i", name.c_str(), 5));
+    EXPECT_EQ(strlen(message), 1023u);
+    EXPECT_FALSE(formatMessage(message, "can't delete file %s\nWin Err Code %i", (name + "n").c_str(), 5));
+    ASSERT_TRUE(formatMessage(message, "can't find resource %s", "100%s.EXE"));
+    EXPECT_STREQ(message, "can't find resource 100%s.EXE") << "names enter as arguments";
+    ASSERT_TRUE(formatFatalTitle(title, INT32_MIN));
+    EXPECT_STREQ(title, "Fatal Error Code -2147483648") << "the longest title";
+}
+
+}  // namespace

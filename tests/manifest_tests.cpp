@@ -1,0 +1,119 @@
+// A product's manifest: everything the program could not honour is refused
+// with one line that names the field. (What the build makes of an accepted
+// one is seen whole in the wizard's scenarios, for two products.)
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+
+#include "product_manifest.h"
+#include "product_outputs.h"
+
+namespace {
+
+const std::string sourceDir = SOURCE_DIR;
+
+// A manifest written into a scratch folder beside a valid logo, icon and
+// payloads, from a valid one with one text replaced; the refusal's line
+// without the manifest's path, or "accepted".
+class ManifestRefusal : public ::testing::Test {
+protected:
+    std::string folder;
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/manifest-test-XXXXXX";
+        folder = mkdtemp(pattern);
+        std::ifstream logo(sourceDir + "/resources/logo.bmp", std::ios::binary);
+        this->logo.assign(std::istreambuf_iterator<char>(logo), {});
+        write("logo.bmp", this->logo);
+        write("setup.ico", std::string("\0\0\1\0\1\0", 6));
+        write("TOOL.EXE", "a program");
+        write("notes.txt", "some notes");
+    }
+    void TearDown() override { std::system(("rm -rf " + folder).c_str()); }
+    void write(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+    }
+    std::string refusal(const std::string& from, const std::string& to)
+    {
+        std::string text = "productName = \"Tool\"\nproductVersion = \"1.0\"\ndefaultFolder = 'C:\\Maker\\Tool'\n"
+                           "groupName = \"Maker\"\nproductDescription = \"A tool\"\ndialogTitle = \"Tool Setup\"\n"
+                           "logo = \"logo.bmp\"\nicon = \"setup.ico\"\n"
+                           "[[payload]]\nname = \"TOOL.EXE\"\nsource = \"TOOL.EXE\"\ntime = \"2020-01-02 03:04:05\"\n"
+                           "[[payload]]\nname = \"notes.txt\"\nsource = \"notes.txt\"\ntime = \"file\"\n";
+        if (text.find(from) == std::string::npos) return "(no " + from + " in the manifest)";
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+        write("product.toml", text);
+        try {
+            readProductManifest(folder + "/product.toml", "/build");
+            return "accepted";
+        } catch (const std::runtime_error& error) {
+            std::string line = error.what();
+            return line.find('\n') == std::string::npos ? line.substr(line.find(": ") + 2) : "more than one line";
+        }
+    }
+    std::string logo;
+};
+
+TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
+{
+    std::string indexed = logo, table = logo, compressed = logo;
+    indexed[28] = 8;
+    table[46] = 16;
+    compressed[30] = 3;
+    write("indexed.bmp", indexed);
+    write("table.bmp", table);
+    write("compressed.bmp", compressed);
+    write("small.bmp", "BM");
+    const std::string folderRule = "defaultFolder: must be a folder below a drive's root, as C:\\Maker\\Product";
+    // 40 fixed characters + "1.0" + "Tool" + 80 make the information text's 127.
+    const std::pair<std::pair<std::string, std::string>, std::string> rows[] = {
+        {{"\"A tool\"", "\"" + std::string(80, 'd') + "\""}, "accepted"},
+        {{"\"A tool\"", "\"" + std::string(81, 'd') + "\""}, "productDescription: the information text (\"This program "
+          "will install\", the version, the name and the description) has 128 characters; the dialog holds 127"},
+        {{"productVersion = \"1.0\"\n", ""}, "productVersion: missing"},
+        {{"\"Tool Setup\"", "\"\""}, "dialogTitle: must not be empty"},
+        {{"\"Tool Setup\"", "3"}, "dialogTitle: must be a text"},
+        {{"\"Tool Setup\"", "\"" + std::string(128, 't') + "\""}, "dialogTitle: longer than 127 characters"},
+        {{"\"Maker\"", "\"Maker\\\\Tools\""}, "groupName: must be one folder's name"},
+        {{"\"Maker\"", "\"Maker.\""}, "groupName: must be one folder's name"},
+        {{"= \"Tool\"", "= \"T\xc3\xb6ol\""}, "productName: only ASCII characters can be shown as they are"},
+        {{"productName = \"Tool\"\n", "productName = \"Tool\"\nproductName = \"X\"\n"},
+         "line 2: Error while parsing key-value pair: cannot redefine existing string 'productName'"},
+        {{"'C:\\Maker\\Tool'", "'C:\\" + std::string(256, 'f') + "'"}, "accepted"},  // 259 characters
+        {{"'C:\\Maker\\Tool'", "'C:\\" + std::string(257, 'f') + "'"}, "defaultFolder: longer than 259 characters"},
+        {{"'C:\\Maker\\Tool'", "'C:\\'"}, folderRule},
+        {{"'C:\\Maker\\Tool'", "'A:\\Tool'"}, folderRule},
+        {{"'C:\\Maker\\Tool'", "'C:\\Maker\\\\Tool'"}, folderRule},
+        {{"'C:\\Maker\\Tool'", "'Maker\\Tool'"}, folderRule},
+        {{"'C:\\Maker\\Tool'", "'C:\\Maker\\Tool\\'"}, folderRule},
+        {{"'C:\\Maker\\Tool'", "'c:\\Maker\\Tool'"}, folderRule},
+        {{"name = \"notes.txt\"", "name = \"docs\\\\notes.txt\""},
+         "payload 2: name \"docs\\notes.txt\" must be a file name, with no folder part"},
+        {{"name = \"notes.txt\"", "name = \"notes.\""}, "payload 2: name \"notes.\" must be a file name, with no folder part"},
+        {{"name = \"notes.txt\"", "name = \"tool.exe\""}, "payload 2: name \"tool.exe\" is given twice (letter case aside)"},
+        {{"source = \"notes.txt\"", "source = \"missing.txt\""}, "payload 2 (notes.txt): no such file: " + folder + "/missing.txt"},
+        {{"\"2020-01-02 03:04:05\"", "\"2020-02-30 03:04:05\""},
+         "payload 1: time \"2020-02-30 03:04:05\" is neither YYYY-MM-DD HH:MM:SS (UTC) nor \"file\""},
+        {{"name = \"TOOL.EXE\"", "name = \"OTHER.EXE\""},
+         "payload 1: the shortcuts start Tool.EXE, so the first payload must be it, not \"OTHER.EXE\""},
+        {{"[[payload]]", "[[other]]"}, "payload: at least one [[payload]] is needed"},
+        {{"source = \"TOOL.EXE\"", "source = \"${BUILD}/tool.exe\""}, "accepted"},  // made by the build, not looked for
+        {{"\"logo.bmp\"", "\"small.bmp\""}, "logo: not a bitmap (.bmp) file"},
+        {{"\"logo.bmp\"", "\"none.bmp\""}, "logo: no such file: " + folder + "/none.bmp"},
+        {{"\"logo.bmp\"", "\"indexed.bmp\""}, "logo: must have 24 or 32 bits a pixel, not 8"},
+        {{"\"logo.bmp\"", "\"table.bmp\""}, "logo: must have no colour table"},
+        {{"\"logo.bmp\"", "\"compressed.bmp\""}, "logo: must be uncompressed"},
+        {{"\"setup.ico\"", "\"logo.bmp\""}, "icon: not an icon (.ico) file"},
+    };
+    for (const auto& [change, outcome] : rows) EXPECT_EQ(refusal(change.first, change.second), outcome) << change.second;
+    EXPECT_EQ(cString("a \"b\" \\c\n\t"), "\"a \\\"b\\\" \\\\c\\n\\011\"") << "texts go into the header quoted";
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// The lzari tool as a publisher and a support person use it: the real
+// binary on real files, and on the built setup.exe and damaged copies of it.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
+#include <regex>
+
+#include "codec_support.h"
+#include "file_time_text.h"
+#include "program_bytes.h"
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string out, err;
+};
+
+// A scratch folder, and the real lzari run in it.
+class LzariTool : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/lzari-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+    // lzari with `arguments` (shell words, names relative to the folder).
+    ToolRun lzari(const std::string& arguments) const
+    {
+        int status = std::system(("cd '" + dir + "' && " LZARI_TOOL " " + arguments + " >.out 2>.err").c_str());
+        ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(".out"), text(".err")};
+        std::system(("rm -f '" + dir + "/.out' '" + dir + "/.err'").c_str());
+        return run;
+    }
+    void spit(const std::string& name, const Bytes& bytes) const
+    {
+        std::ofstream(dir + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+    }
+    Bytes read(const std::string& name) const { return fileBytes(dir + "/" + name); }
+    std::string text(const std::string& name) const
+    {
+        Bytes bytes = read(name);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    timespec modified(const std::string& name) const
+    {
+        struct stat status = {};
+        stat((dir + "/" + name).c_str(), &status);
+        return status.st_mtim;
+    }
+    std::string timeText(const std::string& name) const { return formatFileTime(*fileTimeFromTimespec(modified(name))); }
+
+    // The sorted names in a folder, so that a test sees no temporary left.
+    std::string listing(const std::string& name = ".") const
+    {
+        std::vector<std::string> names;
+        if (DIR* folder = opendir((dir + "/" + name).c_str())) {
+            while (dirent* entry = readdir(folder))
+                if (entry->d_name[0] != '.') names.push_back(entry->d_name);
+            closedir(folder);
+        }
+        std::sort(names.begin(), names.end());
+        std::string listed;
+        for (const std::string& each : names) listed += each + " ";
+        return listed;
+    }
+
+    // A failure told in one line on stderr that mentions `mention`.
+    void expectFailure(const std::string& arguments, const std::string& mention) const
+    {
+        ToolRun run = lzari(arguments);
+        EXPECT_NE(run.exitCode, 0) << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments << ": " << run.err;
+        EXPECT_NE(run.err.find(mention), std::string::npos) << arguments << ": " << run.err;
+    }
+};
+
+TEST_F(LzariTool, PackUnpackAndInfoKeepTheBytesAndTheTime)
+{
+    Bytes product = textBytes(130843, 51);
+    spit("QRV.HLP", product);
+    ASSERT_EQ(lzari("pack --v1 --time '2020-01-24 15:27:22' QRV.HLP QRV.lz").exitCode, 0);
+    ASSERT_EQ(lzari("unpack QRV.lz back").exitCode, 0);
+    EXPECT_EQ(firstDifference(product, read("back")), "equal");
+    EXPECT_EQ(timeText("back"), "2020-01-24 15:27:22");
+    struct stat status = {};
+    mode_t mask = umask(0);
+    umask(mask);
+    stat((dir + "/back").c_str(), &status);
+    EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask) << "as any new file";
+    EXPECT_TRUE(std::regex_match(lzari("info QRV.lz").out, std::regex("QRV.lz: version 1, unpacked 130843 bytes, "
+                                                                     "packed \\d+ bytes, ratio \\d+\\.\\d%, time "
+                                                                     "2020-01-24 15:27:22 UTC\n")));
+
+    // The file's own time, to the tenth of a microsecond.
+    timespec times[2] = {{0, UTIME_OMIT}, {1369754868, 123456700}};  // 2013-05-28 15:27:48.1234567
+    ASSERT_EQ(utimensat(AT_FDCWD, (dir + "/QRV.HLP").c_str(), times, 0), 0);
+    ASSERT_EQ(lzari("pack --v1 QRV.HLP own.lz && " LZARI_TOOL " unpack own.lz own").exitCode, 0);
+    EXPECT_EQ(timeText("own"), "2013-05-28 15:27:48.1234567");
+
+    // Version 0 is what the encoder writes, with no time; an empty file packs.
+    ASSERT_EQ(lzari("pack QRV.HLP v0.lz").exitCode, 0);
+    EXPECT_EQ(read("v0.lz"), encode(product));
+    EXPECT_NE(lzari("info v0.lz").out.find("version 0, unpacked 130843 bytes"), std::string::npos);
+    spit("empty", {});
+    ASSERT_EQ(lzari("pack --v1 --time '2003-06-19 20:05:04' empty e.lz && " LZARI_TOOL " unpack e.lz e").exitCode, 0);
+    EXPECT_EQ(read("e.lz").size() + read("e").size(), 16u);
+    EXPECT_EQ(timeText("e"), "2003-06-19 20:05:04");
+}
+
+TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
+{
+    spit("in", textBytes(20000, 55));
+    lzari("pack --v1 --time '2022-11-30 18:49:42' in good.lz");
+    Bytes good = read("good.lz"), truncated(good.begin(), good.begin() + long(good.size() / 2)), huge = good;
+    truncated.insert(truncated.end(), good.end() - 12, good.end());  // the fields kept, half the stream lost
+    put32(huge, huge.size() - 12, 0xFFFFFFFF);
+    spit("short.lz", Bytes(good.begin(), good.begin() + 12));
+    spit("truncated.lz", truncated);
+    spit("huge.lz", huge);
+    spit("bad.lz", bytesOf("LzaR but nothing else that makes sense"));
+    spit("out", bytesOf("the old file"));
+    const std::pair<const char*, const char*> rows[] = {
+        {"unpack nothing-here out", "nothing-here"},      {"unpack in out", "in: not an LZARI container"},
+        {"unpack short.lz out", "not an LZARI container"}, {"unpack truncated.lz out", "damaged or truncated"},
+        {"unpack huge.lz out", "length field"},            {"unpack bad.lz out", "bad.lz"},
+        {"pack --v1 --time '2022-02-30 00:00:00' in out", "bad time"},
+        {"pack --v1 --time yesterday in out", "bad time"}, {"pack in no-such-folder/out", "no-such-folder/out"},
+    };
+    for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
+    EXPECT_EQ(text("out"), "the old file");
+    EXPECT_EQ(listing(), "bad.lz good.lz huge.lz in out short.lz truncated.lz ") << "no output, no temporary";
+
+    ToolRun info = lzari("info good.lz missing in");
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_EQ(info.out.substr(0, 19), "good.lz: version 1,");
+    EXPECT_TRUE(std::regex_match(info.err, std::regex("lzari: .*missing.*\nlzari: in: not an LZARI container\n"))) << info.err;
+    for (const char* usage : {"", "pack onlyone", "pack --time '2020-01-01 00:00:00' a b", "info"})
+        EXPECT_NE(lzari(usage).exitCode, 0) << usage;
+}
+
+TEST(FileTimeText, ParsesAndFormatsUtcStamps)
+{
+    std::optional<FILETIME> time = parseFileTime("2022-11-30 18:49:42");
+    ASSERT_TRUE(time);
+    EXPECT_EQ(fileTimeValue(*time), 133143077820000000u);
+    EXPECT_EQ(formatFileTime(*time), "2022-11-30 18:49:42");
+    EXPECT_EQ(formatFileTime(fileTimeOf(1)), "1601-01-01 00:00:00.0000001");
+    EXPECT_EQ(fileTimeValue(*parseFileTime("2000-02-29 23:59:59")) + 10000000,
+              fileTimeValue(*parseFileTime("2000-03-01 00:00:00")));
+    for (const char* bad : {"2021-02-29 00:00:00", "1600-12-31 23:59:59", "2022-11-30 24:00:00", "2022-11-30T18:49:42",
+                            "2022-+1-30 18:49:42", "2022-11-30 18:49:42 ", ""})
+        EXPECT_FALSE(parseFileTime(bad)) << bad;
+}
+
+// ----- the built setup.exe ----------------------------------------------------
+
+class ShippedSetupExe : public LzariTool {
+protected:
+    std::string setupExe;
+    void SetUp() override
+    {
+        const char* built = getenv("SETUP_EXE");
+        if (!built || !*built) GTEST_SKIP() << "SETUP_EXE names no built setup.exe";
+        setupExe = built;
+        LzariTool::SetUp();
+    }
+    // A copy of setup.exe, changed by `damage`, as copy.exe in the folder.
+    void damagedCopy(const std::function<void(Bytes&)>& damage) const
+    {
+        Bytes program = fileBytes(setupExe);
+        damage(program);
+        spit("copy.exe", program);
+    }
+};
+
+TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
+{
+    // The payloads as the Win32 build packed them, from the list it wrote.
+    std::ifstream in(setupExe.substr(0, setupExe.rfind("/wizard/")) + "/products/setup/product_payloads.cmake");
+    std::regex row(R"re(^payload\("([^"]+)" "([^"]+)" "([^"]+)")re");
+    std::smatch shipped;
+    ToolRun list = lzari("list " + setupExe), extract = lzari("extract " + setupExe + " out");
+    ASSERT_EQ(list.exitCode + extract.exitCode, 0) << list.err << extract.err;
+    EXPECT_EQ(list.out.substr(0, list.out.find('\n')),
+              "NAME           VERSION      PACKED    UNPACKED  TIME (UTC)           CRC-32");
+    EXPECT_NE(list.out.find("\n5 payloads; CRC-32 checked against PAYLOADCRC\n"), std::string::npos) << list.out;
+    int payloads = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (!std::regex_search(line, shipped, row)) continue;
+        std::string name = shipped[1], time = shipped[3];
+        Bytes source = fileBytes(shipped[2]);
+        EXPECT_EQ(firstDifference(source, read("out/" + name)), "equal") << name;
+        EXPECT_EQ(timeText("out/" + name), time);
+        std::regex listed("\n" + std::regex_replace(name, std::regex("\\."), "\\.") + " +1 +\\d+ +" +
+                          std::to_string(source.size()) + "  " + time + "  matches\n");
+        EXPECT_TRUE(std::regex_search(list.out, listed) && ++payloads) << list.out;
+    }
+    EXPECT_EQ(payloads, 5);
+    ToolRun verify = lzari("verify " + setupExe + " out");
+    EXPECT_EQ(verify.out + std::to_string(verify.exitCode), "5 payloads compared with out: 5 match, 0 differ\n0");
+
+    // Each difference on its own line.
+    unlink((dir + "/out/HELP.QRD").c_str());
+    Bytes help = read("out/QRV.HLP");
+    help[123] ^= 1;
+    help.push_back('!');
+    spit("out/QRV.HLP", help);
+    timespec times[2] = {{0, UTIME_OMIT}, {1369754868, 500}};  // 2013-05-28 15:27:48.0000005
+    ASSERT_EQ(utimensat(AT_FDCWD, (dir + "/out/SHAPES.QRD").c_str(), times, 0), 0);
+    verify = lzari("verify " + setupExe + " out");
+    EXPECT_EQ(verify.exitCode, 1);
+    EXPECT_EQ(verify.out, "HELP.QRD: missing: no file out/HELP.QRD\n"
+                          "QRV.HLP: size differs: 938 bytes in " + setupExe + ", 939 in out/QRV.HLP\n"
+                          "QRV.HLP: bytes differ from offset 123\n"
+                          "QRV.HLP: modification time differs: 2020-01-24 15:27:22 UTC in " + setupExe + ", " +
+                              timeText("out/QRV.HLP") + " UTC in out/QRV.HLP\n"
+                          "SHAPES.QRD: modification time differs: 2013-05-13 15:27:48 UTC in " + setupExe +
+                              ", 2013-05-28 15:27:48.0000005 UTC in out/SHAPES.QRD\n"
+                          "5 payloads compared with out: 2 match, 3 differ\n");
+}
+
+// Renames a resource in place.
+void rename(Bytes& program, const std::string& from, const std::string& to)
+{
+    size_t at = rawDataParts(program, from).nameString;
+    put16(program, at, uint16_t(to.size()));
+    for (size_t i = 0; i < to.size(); i++) put16(program, at + 2 + 2 * i, uint8_t(to[i]));
+}
+
+// A program that cannot be read, or whose payloads could name files
+// outside the folder, is refused whole: one line, nothing written.
+TEST_F(ShippedSetupExe, RefusesACopyItCannotTrustWithOneLineAndWritesNothing)
+{
+    auto rcdata = [](Bytes& p) { return entryOf(p, layoutOf(p).tree, layoutOf(p).tree, "10"); };
+    const std::vector<std::pair<std::function<void(Bytes&)>, std::string>> rows = {
+        {[](Bytes& p) { p.resize(p.size() - 100); }, "section .reloc lies outside the file (truncated?)"},
+        {[](Bytes& p) { p = bytesOf("just some text"); }, "not a Windows program (no MZ header)"},
+        {[&](Bytes& p) { p[rcdata(p) + 6] ^= 0xFF; }, "resource directory entry points outside the resource directory"},
+        {[&](Bytes& p) { put16(p, rcdata(p), 11); }, "carries no payload resources"},
+        {[](Bytes& p) { rename(p, "QRV.HLP", "qrv.exe"); }, "resource qrv.exe given twice"},
+        {[](Bytes& p) { put32(p, rawDataParts(p, "PAYLOADCRC").dataEntry + 4, 3); }, "PAYLOADCRC: record cut short at byte 0"},
+    };
+    for (const auto& [damage, reason] : rows) {
+        damagedCopy(damage);
+        for (const char* command : {"list copy.exe", "extract copy.exe out", "verify copy.exe out"})
+            expectFailure(command, "copy.exe: " + reason);
+        EXPECT_EQ(listing(), "copy.exe ") << reason;
+    }
+    for (const std::string name : {"../evil", "QRV/HLP", "QRV\\HLP", "C:V.HLP", "QRV\tHLP", "..", ".", ""}) {
+        damagedCopy([&](Bytes& p) { rename(p, "QRV.HLP", name); });
+        for (const char* command : {"extract copy.exe out/inner", "verify copy.exe out/inner"})
+            expectFailure(command, "could name a file outside out/inner; nothing done");
+        EXPECT_EQ(listing(), "copy.exe ") << name << ": nothing written, not even the folder";
+    }
+}
+
+// A payload that does not decode, or fails its check, stops that file
+// alone, with a line that says why.
+TEST_F(ShippedSetupExe, JudgesEachPayloadOnItsOwn)
+{
+    ASSERT_EQ(lzari("extract " + setupExe + " good").exitCode, 0);
+    damagedCopy([](Bytes& p) { p[dataOf(p, "QRV.HLP") + get32(p, rawDataParts(p, "QRV.HLP").dataEntry + 4) / 2] ^= 0x10; });
+    ToolRun list = lzari("list copy.exe"), extract = lzari("extract copy.exe out"), verify = lzari("verify copy.exe good");
+    EXPECT_EQ(list.exitCode + extract.exitCode + verify.exitCode, 3);
+    for (const std::string& err : {list.err, extract.err, verify.err})
+        EXPECT_EQ(err, "lzari: copy.exe: QRV.HLP: damaged or truncated container\n");
+    EXPECT_TRUE(std::regex_search(list.out, std::regex(R"(\nQRV\.HLP +1 .* damaged\n)"))) << list.out;
+    EXPECT_EQ(listing("out"), "DOCREADER.EXE HELP.QRD QRV.EXE SHAPES.QRD ") << "no QRV.HLP, whole or partial";
+    EXPECT_NE(verify.out.find(": 4 match, 1 differ"), std::string::npos) << verify.out;
+
+    // QRV.HLP's check value differs, SHAPES.QRD's record names a file the
+    // program lacks, and DOCREADER.EXE is no container at all.
+    damagedCopy([](Bytes& p) {
+        size_t checks = dataOf(p, "PAYLOADCRC"), records = get32(p, rawDataParts(p, "PAYLOADCRC").dataEntry + 4);
+        std::string bytes(p.begin() + long(checks), p.begin() + long(checks + records));
+        p[checks + bytes.find("QRV.HLP") - 2] ^= 1;
+        std::copy_n("GONE.TXT\0\0", 10, p.begin() + long(checks + bytes.find("SHAPES.QRD")));
+        std::copy_n("XXXX", 4, p.begin() + long(dataOf(p, "DOCREADER.EXE")));
+    });
+    list = lzari("list copy.exe");
+    EXPECT_EQ(list.exitCode, 1);
+    for (const char* row : {R"(\nDOCREADER\.EXE +\? +\d+ +\? +\? +damaged\n)", R"(\nQRV\.HLP .* DIFFERS\n)",
+                            R"(\nSHAPES\.QRD .* no record\n)", R"(\nQRV\.EXE .* matches\n)"})
+        EXPECT_TRUE(std::regex_search(list.out, std::regex(row))) << row << "\n" << list.out;
+    EXPECT_TRUE(std::regex_match(list.err, std::regex("lzari: copy.exe: DOCREADER.EXE: not an LZARI container\n"
+                                                      "lzari: copy.exe: QRV.HLP: CRC-32 of the decoded bytes is "
+                                                      "[0-9A-F]{8}, PAYLOADCRC says [0-9A-F]{8}\n"
+                                                      "lzari: copy.exe: SHAPES.QRD: PAYLOADCRC has no record for it\n"
+                                                      "lzari: copy.exe: PAYLOADCRC has a record for GONE.TXT, "
+                                                      "which the program does not carry\n")))
+        << list.err;
+    EXPECT_EQ(lzari("extract copy.exe out2").exitCode, 1);
+    EXPECT_EQ(listing("out2"), "HELP.QRD QRV.EXE ");
+
+    // Without PAYLOADCRC (its name made a number) there is nothing to check against.
+    damagedCopy([](Bytes& p) { put32(p, rawDataParts(p, "PAYLOADCRC").nameEntry, 99); });
+    list = lzari("list copy.exe");
+    EXPECT_TRUE(list.exitCode == 0 && std::regex_search(list.out, std::regex(R"(\nQRV\.EXE .*  -\n)"))) << list.out;
+    EXPECT_NE(list.out.find("\n5 payloads; no PAYLOADCRC to check them against\n"), std::string::npos) << list.out;
+}
+
+}  // namespace
