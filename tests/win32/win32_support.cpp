@@ -86,14 +86,19 @@ std::string sourcePath(const std::string& relative)
     return path;
 }
 
-static unsigned long long value(const FILETIME& time) { return (unsigned long long)time.dwHighDateTime << 32 | time.dwLowDateTime; }
-
-static std::string timesText(unsigned long long created, unsigned long long accessed, unsigned long long written)
+static std::string timesText(const FILETIME& created, const FILETIME& accessed, const FILETIME& written)
 {
-    return "created " + std::to_string(created) + ", accessed " + std::to_string(accessed) + ", written " + std::to_string(written);
+    std::string text;
+    for (const FILETIME* time : {&created, &accessed, &written})
+        text += " " + std::to_string((unsigned long long)time->dwHighDateTime << 32 | time->dwLowDateTime);
+    return text;
 }
 
-std::string fileTimesText(unsigned long long allThree) { return timesText(allThree, allThree, allThree); }
+std::string fileTimesText(unsigned long long allThree)
+{
+    FILETIME time = {DWORD(allThree), DWORD(allThree >> 32)};
+    return timesText(time, time, time);
+}
 
 std::string fileTimesText(const std::string& path)
 {
@@ -101,7 +106,7 @@ std::string fileTimesText(const std::string& path)
     FILETIME created, accessed, written;
     bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, &created, &accessed, &written);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    return read ? timesText(value(created), value(accessed), value(written)) : "";
+    return read ? timesText(created, accessed, written) : "";
 }
 
 std::string linkText(const std::string& linkPath)
@@ -140,9 +145,9 @@ static void addFolder(const std::string& folder, DriveSnapshot& snapshot)
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
         std::string name = found.cFileName, path = folder + "\\" + name;
         if (name == "." || name == "..") continue;
-        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        snapshot[upperCase(path)] = SnapshotEntry{isFolder, (unsigned long long)found.nFileSizeHigh << 32 | found.nFileSizeLow,
-                                                  value(found.ftCreationTime), value(found.ftLastWriteTime)};
+        bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        snapshot[upperCase(path)] = isFolder ? "folder" : std::to_string(found.nFileSizeLow) +
+                                                           timesText(found.ftCreationTime, {}, found.ftLastWriteTime);
         // Links to folders elsewhere are listed but not entered.
         if (isFolder && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) addFolder(path, snapshot);
     }
@@ -159,13 +164,8 @@ DriveSnapshot snapshotTree(const std::string& root)
 std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after)
 {
     std::set<std::string> changed;
-    for (const auto& [path, entry] : before) {
-        auto now = after.find(path);
-        if (now == after.end() || now->second.folder != entry.folder ||
-            (!entry.folder && (now->second.size != entry.size || now->second.creation != entry.creation ||
-                               now->second.lastWrite != entry.lastWrite)))
-            changed.insert(path);
-    }
+    for (const auto& [path, entry] : before)
+        if (!after.count(path) || after.at(path) != entry) changed.insert(path);
     for (const auto& [path, entry] : after)
         if (!before.count(path)) changed.insert(path);
     std::string listed;

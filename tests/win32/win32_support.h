@@ -30,7 +30,7 @@ bool folderExists(const std::string& path);
 bool fileExists(const std::string& path);
 std::string upperCase(std::string text);
 std::string sourcePath(const std::string& relative);  // a file of the source tree, as Wine sees it
-// "created C, accessed A, written W" (64-bit values), or "" for no file.
+// " CREATED ACCESSED WRITTEN" (64-bit values), or "" for no file.
 std::string fileTimesText(const std::string& path);
 std::string fileTimesText(unsigned long long allThree);
 
@@ -40,14 +40,10 @@ std::string fileTimesText(unsigned long long allThree);
 std::string linkText(const std::string& linkPath);
 
 // What a drive holds under a root: every folder and file (upper-cased
-// paths), the files' sizes and times. What changed between two snapshots is
-// a "\n  PATH" for each path added, removed or changed (a folder by its
-// presence alone: its times change with every file made in it).
-struct SnapshotEntry {
-    bool folder;
-    unsigned long long size, creation, lastWrite;
-};
-using DriveSnapshot = std::map<std::string, SnapshotEntry>;
+// paths), with the files' sizes and times. What changed between two
+// snapshots is a "\n  PATH" for each path added, removed or changed (a
+// folder by its presence alone: its times change with every file made in it).
+using DriveSnapshot = std::map<std::string, std::string>;
 DriveSnapshot snapshotTree(const std::string& root);
 std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after);
 
