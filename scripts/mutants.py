@@ -22,7 +22,7 @@ import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WORK = os.path.join(ROOT, "build", "mutants")
+WORK = os.environ.get("MUTANTS_DIR", os.path.join(ROOT, "build", "mutants"))  # where the scratch tree lives
 TREE = os.path.join(WORK, "tree")
 LIST = os.path.join(ROOT, "tests", "mutants.txt")
 TEST_TIMEOUT = 300  # seconds for one test; a planted fault may make one hang
@@ -35,27 +35,23 @@ class Fault:
 
 
 def load_faults(path):
-    """Two lines a fault: 'FILE :: TEXT :: FAULTY TEXT' ({NL} for a line
-    break), then, indented, 'MEANING => LAYER TESTS' (LAYER native or
-    wine). '@NAME = PATTERN' defines a set of tests that TESTS may name as
-    @NAME; '#' starts a comment line."""
-    sets, lines, faults = {}, [], []
+    """One line a fault: 'FILE :: TEXT :: FAULTY TEXT :: MEANING => LAYER
+    TESTS' ({NL} for a line break; LAYER native or wine). '@NAME = PATTERN'
+    defines a set of tests that TESTS may name as @NAME; '#' starts a
+    comment line."""
+    sets, faults = {}, []
     for line in open(path, encoding="utf-8"):
         line = line.rstrip("\n")
-        if not line.strip() or line.lstrip().startswith("#"):
+        if not line.strip() or line.startswith("#"):
             continue
         definition = re.match(r"^@(\w+) = (\S+)$", line)
         if definition:
             sets[definition.group(1)] = definition.group(2)
-        else:
-            lines.append(line)
-    if len(lines) % 2:
-        sys.exit(f"mutants: {path} ends in the middle of an entry")
-    for first, second in zip(lines[0::2], lines[1::2]):
-        parts = first.replace("{NL}", "\n").split(" :: ")
-        what = re.match(r"^\s+(.*\S)\s+=>\s+(native|wine)\s+(\S+)$", second)
-        if len(parts) != 3 or not what or first.startswith(" "):
-            sys.exit(f"mutants: malformed entry in {path}:\n  {first}\n  {second}")
+            continue
+        parts = line.replace("{NL}", "\n").split(" :: ")
+        what = re.match(r"^(.*\S)\s+=>\s+(native|wine)\s+(\S+)$", parts[-1])
+        if len(parts) != 4 or not what:
+            sys.exit(f"mutants: malformed entry in {path}:\n  {line}")
         meaning, layer, tests = what.groups()
         tests = re.sub(r"@(\w+)", lambda m: sets[m.group(1)], tests)
         faults.append(Fault(len(faults) + 1, parts[0], parts[1], parts[2], meaning, layer, tests))
@@ -95,9 +91,16 @@ def build(with_wine, log):
 
 
 def run_tests(regex, log):
+    """Runs the matching tests; returns the names of those that failed (None
+    when all passed)."""
     command = ["ctest", "--test-dir", os.path.join(TREE, "build", "host"), "-R", regex, "--no-tests=error",
                "--timeout", str(TEST_TIMEOUT), "-j", str(os.cpu_count() or 1), "--output-on-failure"]
-    return subprocess.run(command, stdout=log, stderr=subprocess.STDOUT).returncode == 0
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
+    log.write(result.stdout)
+    if result.returncode == 0:
+        return None
+    failed = re.findall(r"^\s*\d+ - (\S+) \(", result.stdout, re.M)
+    return failed or ["(ctest: " + result.stdout.strip().splitlines()[-1] + ")"]
 
 
 def wine_server(action):
@@ -118,7 +121,9 @@ def plant(fault, log):
     try:
         if not build(fault.layer == "wine", log):
             return "does not build"
-        return "missed" if run_tests(fault.tests, log) else "caught"
+        failed = run_tests(fault.tests, log)
+        fault.caught_by = failed or []
+        return "caught" if failed else "missed"
     finally:
         with open(path, "w", encoding="utf-8") as out:
             out.write(original)
@@ -149,9 +154,10 @@ def main():
         try:
             if not arguments.no_baseline:
                 union = "|".join(sorted({t for f in chosen for t in f.tests.split("|")}))
-                if not run_tests(union, log):
+                if run_tests(union, log):
                     sys.exit("mutants: the tests fail on the unchanged tree; see " + log_path)
             counts = {}
+            results = open(os.path.join(WORK, "results.txt"), "w")
             for fault in chosen:
                 started = time.time()
                 print(f"--- fault {fault.number}: {fault.path}: {fault.meaning}", file=log, flush=True)
@@ -159,6 +165,7 @@ def main():
                 counts[outcome] = counts.get(outcome, 0) + 1
                 print(f"{fault.number:3}  {outcome:17}  {fault.path}: {fault.meaning}  "
                       f"({time.time() - started:.0f} s)", flush=True)
+                print(f"{fault.number} {outcome}: {' '.join(getattr(fault, 'caught_by', []))}", file=results, flush=True)
         finally:
             if with_wine:
                 wine_server("--stop")

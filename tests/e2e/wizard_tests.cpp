@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <sstream>
 #include <vector>
 
@@ -32,7 +31,6 @@ const Product qrv = {"QRV Installation Wizard", "C:\\Arvendal\\QRV", "Arvendal",
                       {DOCREADER_STANDIN, 127005267040000000ull}, {sourcePath("resources/payloads/HELP.QRD"), 132080257960000000ull},
                       {sourcePath("resources/payloads/SHAPES.QRD"), 130129324680000000ull}},
                      {"QRV.EXE", "QRV.HLP", "DocReader.EXE", "HELP.QRD", "SHAPES.QRD"}};
-
 const std::string architecture = std::string("Architecture: ") + (getenv("EXPECTED_BITS") ? getenv("EXPECTED_BITS") : "64") + "-bit";
 
 struct Scenario : ::testing::Test {
@@ -46,18 +44,28 @@ Wizard start(const std::string& profile, const std::string& program = SETUP_EXE,
     return Wizard(profile, program, [title](HWND window) { return windowText(window) == title; }, 50, currentFolder);
 }
 
+// What the controls `ids` show, in one line: each one's text, "-" when
+// hidden, with "(disabled)" when it is.
+std::string shown(const Wizard& wizard, std::initializer_list<int> ids)
+{
+    std::string line;
+    for (int id : ids) {
+        ControlState state = wizard.control(id);
+        line += (state.visible ? state.text : "-") + (state.visible && !state.enabled ? "(disabled)|" : "|");
+    }
+    return line;
+}
+
 // The prompt as the phase table has it, complete once install has the focus.
 void expectPrompt(const Wizard& wizard, const std::string& folder = qrv.folder)
 {
     ASSERT_TRUE(wizard.started() && wizard.waitUntilShown(IDC_INSTALL) && wizard.waitUntilFocused(IDC_INSTALL))
         << wizard.describe();
-    const std::pair<int, std::string> texts[] = {
-        {IDC_STATUS_TEXT, "The files will be installed in the following folder:"}, {IDC_FOLDER_TEXT, folder},
-        {IDC_PROMPT_TEXT, "Install in this folder or some other path of your choosing?"}, {IDC_EXIT, "Exit"}};
-    for (const auto& [id, text] : texts) EXPECT_EQ(wizard.control(id).text, text) << wizard.describe();
-    for (int id : {IDC_INSTALL, IDC_BROWSE, IDC_FOLDER_TEXT}) EXPECT_TRUE(wizard.control(id).visible) << id;
-    for (int id : {IDC_EXIT, IDC_EXTRACT_PROGRESS, IDC_COPY_PROGRESS}) EXPECT_FALSE(wizard.control(id).visible) << id;
-    EXPECT_TRUE(wizard.control(IDC_INSTALL).enabled);
+    EXPECT_EQ(shown(wizard, {IDC_STATUS_TEXT, IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_INSTALL, IDC_BROWSE, IDC_EXIT,
+                             IDC_EXTRACT_PROGRESS, IDC_COPY_PROGRESS}),
+              "The files will be installed in the following folder:|" + folder +
+                  "|Install in this folder or some other path of your choosing?|install in this folder|select another "
+                  "folder|-|-|-|");
 }
 
 // Every file in the folder with its bytes and three times, and with a
@@ -86,18 +94,6 @@ std::string installPaths(const std::string& profile = "", const std::vector<std:
     return changedPaths({}, paths);
 }
 
-// The logo's corner on the screen (the logo is stretched over its control).
-COLORREF logoCorner(const Wizard& wizard)
-{
-    RECT area;
-    GetWindowRect(GetDlgItem(wizard.window(), IDC_LOGO), &area);
-    Sleep(300);  // the first painting done
-    HDC screen = GetDC(nullptr);
-    COLORREF corner = GetPixel(screen, area.left + 2, area.bottom - 3);
-    ReleaseDC(nullptr, screen);
-    return corner;
-}
-
 // A bar as "POSITION of LOW..HIGH" (across processes PBM_GETRANGE answers
 // one limit: TRUE asks for the low one).
 std::string bar(const Wizard& wizard, int id)
@@ -114,16 +110,19 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
     {
         Wizard wizard = start(profile.path + "\\");  // one trailing backslash makes no difference
         ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
-        const std::pair<int, std::string> texts[] = {
-            {IDC_INFO_TEXT, "This program will install\nVersion 6.10 of QRV\n" + qrv.description + "\n"},
-            {IDC_NOTICE_TEXT, "You may need to disable your antivirus before proceeding."},
-            {IDC_OS_TEXT, "Operating System: Windows-7"}, {IDC_ARCH_TEXT, architecture}};
-        for (const auto& [id, text] : texts) EXPECT_EQ(wizard.control(id).text, text);
-        EXPECT_EQ(GetWindowLongA(GetDlgItem(wizard.window(), IDC_LOGO), GWL_STYLE) & 0xFFFF001F,
-                  LONG(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
-        COLORREF corner = logoCorner(wizard);
+        EXPECT_EQ(shown(wizard, {IDC_INFO_TEXT, IDC_NOTICE_TEXT, IDC_OS_TEXT, IDC_ARCH_TEXT}),
+                  "This program will install\nVersion 6.10 of QRV\n" + qrv.description +
+                      "\n|You may need to disable your antivirus before proceeding.|Operating System: Windows-7|" + architecture + "|");
+        // The logo is drawn, stretched over its control: its dark field is on the screen.
+        HWND logo = GetDlgItem(wizard.window(), IDC_LOGO);
+        EXPECT_EQ(GetWindowLongA(logo, GWL_STYLE) & 0xFFFF001F, LONG(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
+        RECT area, window;
+        GetWindowRect(logo, &area);
+        Sleep(300);  // the first painting done
+        HDC screen = GetDC(nullptr);
+        COLORREF corner = GetPixel(screen, area.left + 2, area.bottom - 3);
+        ReleaseDC(nullptr, screen);
         EXPECT_LT(GetRValue(corner) + GetGValue(corner) + GetBValue(corner), 3 * 128) << "no dark logo on the screen";
-        RECT window;
         GetWindowRect(wizard.window(), &window);
         EXPECT_LE(abs(window.left + window.right - GetSystemMetrics(SM_CXSCREEN)) +
                       abs(window.top + window.bottom - GetSystemMetrics(SM_CYSCREEN)), 2) << "centred";
@@ -135,11 +134,9 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
 
         ASSERT_TRUE(wizard.click(IDC_INSTALL));
         ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT) && wizard.waitUntilFocused(IDC_EXIT)) << wizard.describe();
-        const std::pair<int, std::string> done[] = {
-            {IDC_STATUS_TEXT, "Files have been copied to the following folder:"}, {IDC_FOLDER_TEXT, qrv.folder},
-            {IDC_PROMPT_TEXT, "The software has been successfully installed."}, {IDC_EXIT, "Exit"}};
-        for (const auto& [id, text] : done) EXPECT_EQ(wizard.control(id).text, text);
-        for (int id : {IDC_INSTALL, IDC_BROWSE, IDC_COPY_PROGRESS}) EXPECT_FALSE(wizard.control(id).visible) << id;
+        EXPECT_EQ(shown(wizard, {IDC_STATUS_TEXT, IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_INSTALL, IDC_BROWSE, IDC_EXIT, IDC_COPY_PROGRESS}),
+                  "Files have been copied to the following folder:|" + qrv.folder +
+                      "|The software has been successfully installed.|-|-|Exit|-|");
         EXPECT_EQ(bar(wizard, IDC_COPY_PROGRESS), "4 of 0..5");
         ASSERT_TRUE(wizard.click(IDC_EXIT));
         EXPECT_EQ(wizard.waitForExit(), 0u);
@@ -150,39 +147,31 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
                                           "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"}));
 }
 
-// ---- the folder browser, driven by keyboard as a person would ----------------
-
-HWND openBrowser(const Wizard& wizard)
-{
-    if (!wizard.click(IDC_BROWSE)) return nullptr;
-    return waitForWindowOf(wizard.processId(), [](HWND window) { return windowText(window) == "Browse for Folder"; }, 10);
-}
-
-// Keys, then type-ahead, in the browser's tree, each given time to settle
-// (type-ahead collects the letters typed within about a second).
-void inTree(HWND browser, std::initializer_list<WORD> keys, const char* letters = "")
-{
-    HWND tree = GetDlgItem(browser, 14145);
-    for (WORD key : keys) PostMessageA(tree, WM_KEYDOWN, key, 1), PostMessageA(tree, WM_KEYUP, key, 0xC0000001);
-    Sleep(700);
-    for (const char* letter = letters; *letter; letter++) PostMessageA(tree, WM_CHAR, (unsigned char)*letter, 1);
-    Sleep(*letters ? 1500 : 0);
-}
-
+// The folder browser, opened from the wizard and driven by keyboard as a
+// person would: keys, then type-ahead, in its tree, each given time to
+// settle; then OK or Cancel, after which the wizard's line shows `shown`.
 // Drive C: is the first child of "My Computer", the Desktop's child.
-void selectDriveC(HWND browser)
+void browse(const Wizard& wizard, const std::vector<std::pair<std::vector<WORD>, const char*>>& steps, int button,
+            const std::string& shown)
 {
-    inTree(browser, {VK_HOME, VK_RIGHT}, "My");
-    inTree(browser, {VK_RIGHT, VK_RIGHT});
-}
-
-// Presses OK or Cancel; waits for the browser to go and the line to show `shown`.
-void closeBrowser(const Wizard& wizard, HWND browser, int button, const std::string& shown)
-{
+    HWND browser = wizard.click(IDC_BROWSE) ? waitForWindowOf(wizard.processId(), [](HWND window) {
+        return windowText(window) == "Browse for Folder";
+    }, 10) : nullptr;
+    ASSERT_NE(browser, nullptr) << "no folder browser";
+    EXPECT_EQ(windowText(GetDlgItem(browser, 14146)) + ", install " + (wizard.control(IDC_INSTALL).enabled ? "enabled" : "disabled"),
+              "select a folder, install disabled");
+    for (const auto& [keys, letters] : steps) {
+        for (WORD key : keys)
+            PostMessageA(GetDlgItem(browser, 14145), WM_KEYDOWN, key, 1), PostMessageA(GetDlgItem(browser, 14145), WM_KEYUP, key, 0xC0000001);
+        Sleep(700);
+        for (const char* letter = letters; *letter; letter++) PostMessageA(GetDlgItem(browser, 14145), WM_CHAR, (unsigned char)*letter, 1);
+        Sleep(*letters ? 1500 : 0);
+    }
     PostMessageA(GetDlgItem(browser, button), BM_CLICK, 0, 0);
     wizard.waitUntil([&] { return !IsWindow(browser) && wizard.control(IDC_FOLDER_TEXT).text == shown; }, 10);
     Sleep(300);  // the handler enables the install button after the line
 }
+const std::vector<std::pair<std::vector<WORD>, const char*>> driveC = {{{VK_HOME, VK_RIGHT}, "My"}, {{VK_RIGHT, VK_RIGHT}, ""}};
 
 TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderInstall)
 {
@@ -190,16 +179,9 @@ TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderIns
     TestProfile profile;
     Wizard wizard = start(profile.path);
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
-    HWND browser = openBrowser(wizard);
-    ASSERT_NE(browser, nullptr) << "no folder browser";
-    EXPECT_EQ(windowText(GetDlgItem(browser, 14146)), "select a folder");
-    EXPECT_FALSE(wizard.control(IDC_INSTALL).enabled) << "install is disabled while the browser is open";
-    closeBrowser(wizard, browser, IDCANCEL, qrv.folder);
+    ASSERT_NO_FATAL_FAILURE(browse(wizard, {}, IDCANCEL, qrv.folder));
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard)) << "cancelled: the default folder back";
-
-    ASSERT_NE(browser = openBrowser(wizard), nullptr);
-    selectDriveC(browser);
-    closeBrowser(wizard, browser, IDOK, "C:\\");
+    ASSERT_NO_FATAL_FAILURE(browse(wizard, driveC, IDOK, "C:\\"));
     EXPECT_FALSE(wizard.click(IDC_INSTALL)) << "a drive's root leaves install disabled; " << wizard.describe();
 
     // The only folder in C:\Arvendal, chosen in the tree; while a file stands
@@ -207,11 +189,9 @@ TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderIns
     // there, of longer files, is replaced.
     CreateDirectoryA("C:\\Arvendal", nullptr);
     CreateDirectoryA(chosen.c_str(), nullptr);
-    ASSERT_NE(browser = openBrowser(wizard), nullptr);
-    selectDriveC(browser);
-    inTree(browser, {VK_RIGHT, VK_RIGHT}, "Arvendal");
-    inTree(browser, {VK_RIGHT, VK_RIGHT});
-    closeBrowser(wizard, browser, IDOK, chosen);
+    std::vector<std::pair<std::vector<WORD>, const char*>> toChosen = driveC;
+    toChosen.insert(toChosen.end(), {{{VK_RIGHT, VK_RIGHT}, "Arvendal"}, {{VK_RIGHT, VK_RIGHT}, ""}});
+    ASSERT_NO_FATAL_FAILURE(browse(wizard, toChosen, IDOK, chosen));
     RemoveDirectoryA(chosen.c_str());
     writeWholeFile(chosen, "a file, not a folder");
     ASSERT_TRUE(wizard.click(IDC_INSTALL)) << wizard.describe();
@@ -238,8 +218,7 @@ TEST_F(Scenario, OperatingSystemLineForEachWindowsVersion)
         TestProfile profile;
         Wizard wizard = start(profile.path);
         ASSERT_TRUE(wizard.waitUntilShown(IDC_INSTALL)) << version << ": " << wizard.describe();
-        EXPECT_EQ(wizard.control(IDC_OS_TEXT).text + ", " + wizard.control(IDC_ARCH_TEXT).text,
-                  std::string("Operating System: Windows-") + line + ", " + architecture);
+        EXPECT_EQ(shown(wizard, {IDC_OS_TEXT, IDC_ARCH_TEXT}), std::string("Operating System: Windows-") + line + "|" + architecture + "|");
         wizard.close();
         EXPECT_EQ(wizard.waitForExit(), 0u) << version;
         EXPECT_FALSE(folderExists("C:\\Arvendal") || fileExists(profile.path + "\\Desktop\\QRV.lnk"));
@@ -269,8 +248,6 @@ TEST_F(Scenario, ASecondProductInstallsAsItsManifestSays)
     EXPECT_EQ(installed.substr(installed.rfind(' ')), source.substr(source.rfind(' '))) << "the time it was written";
     removeTree("D:\\Brindle");
 }
-
-// ---- copies of the program as a downloads folder may hold them ----------------
 
 std::string resourceOf(const std::string& program, const char* name)
 {
@@ -388,10 +365,7 @@ TEST_F(Scenario, PlantedDllsAreNotLoaded)
     {
         Wizard wizard = start(profile.path, downloads / "setup.exe", qrv.title, current.path);
         ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
-        HWND browser = openBrowser(wizard);
-        ASSERT_NE(browser, nullptr) << "no folder browser";
-        selectDriveC(browser);
-        closeBrowser(wizard, browser, IDCANCEL, qrv.folder);
+        ASSERT_NO_FATAL_FAILURE(browse(wizard, driveC, IDCANCEL, qrv.folder));
         ASSERT_TRUE(wizard.click(IDC_INSTALL));
         ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
     }

@@ -3,32 +3,25 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <set>
+
+namespace fs = std::filesystem;
 
 void removeTree(const std::string& path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        std::string name = found.cFileName, child = path + "\\" + name;
-        if (name == "." || name == "..") continue;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(child);
-        else DeleteFileA(child.c_str());
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    RemoveDirectoryA(path.c_str());
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(path, ignored))
+        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+    fs::remove_all(path, ignored);
 }
 
 ScratchFolder::ScratchFolder()
 {
-    char temporary[MAX_PATH], name[64];
-    GetTempPathA(sizeof temporary, temporary);
     static int made = 0;
-    snprintf(name, sizeof name, "setup-test-%lu-%d", GetCurrentProcessId(), ++made);
-    path = std::string(temporary) + name;
-    CreateDirectoryA(path.c_str(), nullptr);
+    path = (fs::temp_directory_path() / ("setup-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made))).string();
+    fs::create_directory(path);
 }
 
 ScratchFolder::~ScratchFolder()
@@ -39,39 +32,19 @@ ScratchFolder::~ScratchFolder()
 
 TestProfile::TestProfile(bool desktop, bool programs)
 {
-    for (const char* folder : {"Desktop", "Start Menu", "Start Menu\\Programs"})
-        if (*folder == 'D' ? desktop : programs) CreateDirectoryA((*this / folder).c_str(), nullptr);
+    if (desktop) fs::create_directory(*this / "Desktop");
+    if (programs) fs::create_directories(*this / "Start Menu\\Programs");
 }
 
 std::string readWholeFile(const std::string& path)
 {
-    std::string bytes;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        char chunk[65536];
-        for (size_t count; (count = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, count);
-        fclose(file);
-    }
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeWholeFile(const std::string& path, const std::string& bytes)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
-}
-
-bool folderExists(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool fileExists(const std::string& path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+void writeWholeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+bool folderExists(const std::string& path) { return fs::is_directory(path); }
+bool fileExists(const std::string& path) { return fs::is_regular_file(path); }
 
 std::string upperCase(std::string text)
 {
@@ -138,26 +111,19 @@ std::string linkText(const std::string& linkPath)
     return text;
 }
 
-static void addFolder(const std::string& folder, DriveSnapshot& snapshot)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        std::string name = found.cFileName, path = folder + "\\" + name;
-        if (name == "." || name == "..") continue;
-        bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-        snapshot[upperCase(path)] = isFolder ? "folder" : std::to_string(found.nFileSizeLow) +
-                                                           timesText(found.ftCreationTime, {}, found.ftLastWriteTime);
-        // Links to folders elsewhere are listed but not entered.
-        if (isFolder && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) addFolder(path, snapshot);
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-}
-
 DriveSnapshot snapshotTree(const std::string& root)
 {
     DriveSnapshot snapshot;
-    addFolder(root, snapshot);
+    std::error_code error;
+    for (fs::recursive_directory_iterator at(root + "\\", error), end; at != end; at.increment(error)) {
+        WIN32_FILE_ATTRIBUTE_DATA file = {};
+        std::string path = at->path().string();
+        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file);
+        bool folder = file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        snapshot[upperCase(path)] = folder ? "folder" : std::to_string(file.nFileSizeLow) +
+                                                        timesText(file.ftCreationTime, {}, file.ftLastWriteTime);
+        if (file.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) at.disable_recursion_pending();  // a link elsewhere
+    }
     return snapshot;
 }
 
@@ -173,33 +139,16 @@ std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after
     return listed;
 }
 
-namespace {
-
-struct WindowSearch {
-    DWORD processId;
-    const std::function<bool(HWND)>* matches;
-    HWND found;
-};
-
-BOOL CALLBACK matchWindow(HWND window, LPARAM parameter)
-{
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window) || !(*search->matches)(window)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
-}  // namespace
-
 HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, int seconds, int intervalMs)
 {
-    WindowSearch search{processId, &matches, nullptr};
-    for (int tries = 0;; tries++) {
-        EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found || tries >= seconds * 1000 / intervalMs) return search.found;
-        Sleep(intervalMs);
+    for (int tries = 0;; tries++, Sleep(intervalMs)) {
+        for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, nullptr); window;
+             window = FindWindowExA(nullptr, window, nullptr, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId && IsWindowVisible(window) && matches(window)) return window;
+        }
+        if (tries >= seconds * 1000 / intervalMs) return nullptr;
     }
 }
 
