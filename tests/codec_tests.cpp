@@ -75,11 +75,17 @@ TEST(Codec, ContainersSetTheirVersionAndTimeAndDecodeToTheirLength)
     EXPECT_EQ(fields.version * 100 + fields.streamSize, 0u);
 }
 
-TEST(Codec, KnownVectorBothWays)
+// "abc", and 100 spaces, which begin with a match reaching 60 bytes back
+// into the spaces before the start.
+TEST(Codec, KnownVectorsBothWays)
 {
-    const Bytes abc = {0x4C, 0x5A, 0x61, 0x72, 0xB0, 0xA8, 0xC2, 0x00, 0x03, 0x00, 0x00, 0x00};
-    EXPECT_EQ(encode(bytesOf("abc")), abc);
-    EXPECT_EQ(decode(abc).bytes, bytesOf("abc"));
+    const std::pair<Bytes, Bytes> vectors[] = {
+        {bytesOf("abc"), {0x4C, 0x5A, 0x61, 0x72, 0xB0, 0xA8, 0xC2, 0x00, 0x03, 0x00, 0x00, 0x00}},
+        {Bytes(100, ' '), {0x4C, 0x5A, 0x61, 0x72, 0x00, 0xBD, 0x9F, 0x39, 0xA0, 0x64, 0x00, 0x00, 0x00}}};
+    for (const auto& [input, container] : vectors) {
+        EXPECT_EQ(encode(input), container);
+        EXPECT_EQ(decode(container).bytes, input);
+    }
 }
 
 // Every input comes back whole, and its stream is read exactly to one or two

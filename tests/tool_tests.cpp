@@ -138,7 +138,7 @@ protected:
     void SetUp() override
     {
         const char* built = getenv("SETUP_EXE");
-        if (!built || !*built) GTEST_SKIP() << "SETUP_EXE names no built setup.exe";
+        if (!built || fileBytes(built).empty()) GTEST_SKIP() << "SETUP_EXE names no built setup.exe";
         setupExe = built;
         LzariTool::SetUp();
     }
