@@ -215,6 +215,8 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
         {[](Bytes& p, auto&) { p.resize(p.size() - 100); }, "section .reloc lies outside the file (truncated?)"},
         {[](Bytes& p, auto& r) { put32(p, r.rsrcSection + 20, 0xFFFFFF00); }, "section .rsrc lies outside the file (truncated?)"},
         {[](Bytes& p, auto& r) { put32(p, r.dataEntry + 4, 0xFFFFFFFF); }, "resource QRV.HLP: its data lies outside the file"},
+        {[](Bytes& p, auto& r) { put32(p, r.rsrcSection + 8, 1 << 20), put32(p, r.dataEntry, 0xA0000); },
+         "resource QRV.HLP: its data lies outside the file"},  // in the section's memory, past its bytes
         {[](Bytes& p, auto& r) { put32(p, r.nameEntry + 4, 0x80000000); }, "resource directory loops back on itself"},
         {[](Bytes& p, auto& r) { put32(p, partsOf(p, "SHAPES.QRD").nameEntry + 4, get32(p, r.nameEntry + 4)); },
          "resource directory reaches one subdirectory twice"},
