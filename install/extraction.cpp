@@ -42,11 +42,12 @@ bool beginsWithAMagic(ResourceData packed)
            (memcmp(packed.data, magicVersion0, 4) == 0 || memcmp(packed.data, magicVersion1, 4) == 0);
 }
 
-// An empty file's container: well-formed, with a length of 0.
+// An empty file's container: well-formed, with a length of 0 and an empty
+// stream. A zeroed length over a stream is damage, not an empty file.
 bool holdsAnEmptyFile(ResourceData packed)
 {
     PayloadFields fields;
-    return readPayloadFields(packed.data, packed.size, &fields) && fields.textLength == 0;
+    return readPayloadFields(packed.data, packed.size, &fields) && fields.textLength == 0 && fields.streamSize == 0;
 }
 
 // The decoded bytes against the check value the build recorded from the

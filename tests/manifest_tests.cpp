@@ -98,12 +98,19 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"name = \"TOOL.EXE\"", "name = \"OTHER.EXE\""},
          "payload 1: the shortcuts start Tool.EXE, so the first payload must be it, not \"OTHER.EXE\""},
         {{"[[payload]]", "[[other]]"}, "payload: at least one [[payload]] is needed"},
+        {{"time = \"file\"\n", ""}, "payload 2: time: missing"},
         {{"source = \"TOOL.EXE\"", "source = \"${BUILD}/tool.exe\""}, "accepted"},  // made by the build, not looked for
         {{"\"logo.bmp\"", "\"small.bmp\""}, "logo: not a bitmap (.bmp) file"},
         {{"\"logo.bmp\"", "\"indexed.bmp\""}, "logo: must have 24 or 32 bits a pixel, not 8"},
         {{"\"setup.ico\"", "\"logo.bmp\""}, "icon: not an icon (.ico) file"},
     };
     for (const auto& [change, outcome] : rows) EXPECT_EQ(refusal(change.first, change.second), outcome) << change.second;
+    try {
+        readProductManifest(folder, "/build");
+        ADD_FAILURE() << "a folder taken for a manifest";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), folder + ": no such manifest file");
+    }
     EXPECT_EQ(cString("a \"b\" \\c\n\t"), "\"a \\\"b\\\" \\\\c\\n\\011\"") << "texts go into the header quoted";
 }
 

@@ -102,25 +102,28 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
 {
     spit("in", textBytes(20000, 55));
     lzari("pack --v1 --time '2022-11-30 18:49:42' in good.lz");
-    Bytes good = read("good.lz"), truncated(good.begin(), good.begin() + long(good.size() / 2)), huge = good;
+    Bytes good = read("good.lz"), truncated(good.begin(), good.begin() + long(good.size() / 2)), huge = good, zeroed = good;
     truncated.insert(truncated.end(), good.end() - 12, good.end());  // the fields kept, half the stream lost
     put32(huge, huge.size() - 12, 0xFFFFFFFF);
+    put32(zeroed, zeroed.size() - 12, 0);
     spit("short.lz", Bytes(good.begin(), good.begin() + 12));
     spit("truncated.lz", truncated);
     spit("huge.lz", huge);
+    spit("zeroed.lz", zeroed);
     spit("bad.lz", bytesOf("LzaR but nothing else that makes sense"));
     spit("out", bytesOf("the old file"));
     const std::pair<const char*, const char*> rows[] = {
         {"unpack nothing-here out", "nothing-here"},      {"unpack in out", "in: not an LZARI container"},
         {"unpack short.lz out", "not an LZARI container"}, {"unpack truncated.lz out", "damaged or truncated"},
         {"unpack huge.lz out", "length field"},            {"unpack bad.lz out", "bad.lz"},
+        {"unpack zeroed.lz out", "its length field reads 0 but its stream is not empty"},
         {"pack --v1 --time '2022-02-30 00:00:00' in out", "bad time"},
         {"pack --v1 --time yesterday in out", "bad time"}, {"pack --v1 --time '2022-11-30 24:00:00' in out", "bad time"},
         {"pack in no-such-folder/out", "no-such-folder/out"},
     };
     for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
     EXPECT_EQ(text("out"), "the old file");
-    EXPECT_EQ(listing(), "bad.lz\ngood.lz\nhuge.lz\nin\nout\nshort.lz\ntruncated.lz\n") << "no output, no temporary";
+    EXPECT_EQ(listing(), "bad.lz\ngood.lz\nhuge.lz\nin\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n") << "no output, no temporary";
 
     ToolRun info = lzari("info good.lz missing in");
     EXPECT_EQ(info.exitCode, 1);

@@ -23,15 +23,17 @@ struct Refusal {
     }
 };
 
-std::string requiredText(const toml::table& table, const char* field, const Refusal& refuse)
+// `label` names the field in a refusal: a payload's fields carry its number.
+std::string requiredText(const toml::table& table, const char* field, const Refusal& refuse, std::string label = "")
 {
+    if (label.empty()) label = field;
     const toml::node* node = table.get(field);
-    if (!node) refuse(field, "missing");
+    if (!node) refuse(label, "missing");
     std::optional<std::string> text = node->value<std::string>();
-    if (!text) refuse(field, "must be a text");
-    if (text->empty()) refuse(field, "must not be empty");
+    if (!text) refuse(label, "must be a text");
+    if (text->empty()) refuse(label, "must not be empty");
     for (char c : *text)
-        if ((unsigned char)c >= 0x80) refuse(field, "only ASCII characters can be shown as they are");
+        if ((unsigned char)c >= 0x80) refuse(label, "only ASCII characters can be shown as they are");
     return *text;
 }
 
@@ -116,12 +118,12 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
 {
     std::string field = "payload " + std::to_string(index + 1);
     ProductPayload payload;
-    payload.name = requiredText(row, "name", refuse);
+    payload.name = requiredText(row, "name", refuse, field + ": name");
     if (!isPlainFileName(payload.name)) refuse(field, "name \"" + payload.name + "\" must be a file name, with no folder part");
-    std::string source = requiredText(row, "source", refuse);
+    std::string source = requiredText(row, "source", refuse, field + ": source");
     if (source.rfind("${BUILD}", 0) == 0) payload.source = build + source.substr(8);
     else payload.source = existingFile(base, source, field + " (" + payload.name + ")", refuse);
-    std::string time = requiredText(row, "time", refuse);
+    std::string time = requiredText(row, "time", refuse, field + ": time");
     if (time != "file") {
         payload.time = parseFileTime(time);
         if (!payload.time) refuse(field, "time \"" + time + "\" is neither YYYY-MM-DD HH:MM:SS (UTC) nor \"file\"");
@@ -134,6 +136,8 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
 ProductManifest readProductManifest(const std::string& path, const std::string& buildFolder)
 {
     Refusal refuse{path};
+    // A folder would read as a manifest with no fields at all.
+    if (!isFile(path)) throw std::runtime_error(path + ": no such manifest file");
     toml::table table;
     try {
         table = toml::parse_file(path);

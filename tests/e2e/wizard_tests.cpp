@@ -265,10 +265,11 @@ std::string resourceOf(const std::string& program, const char* name)
 TEST_F(Scenario, FatalErrorsLeaveOnlyWhatWasDoneBeforeThem)
 {
     std::string container = resourceOf(SETUP_EXE, "QRV.HLP"), checks = resourceOf(SETUP_EXE, "PAYLOADCRC");
-    std::string flipped = container, wrongMagic = container, hugeLength = container, changedCheck = checks;
+    std::string flipped = container, wrongMagic = container, hugeLength = container, zeroLength = container, changedCheck = checks;
     flipped[container.size() / 2] ^= 0x5A;
     wrongMagic.replace(0, 4, "PK\x03\x04");
     hugeLength.replace(hugeLength.size() - 12, 4, "\xFF\xFF\xFF\xFF");
+    zeroLength.replace(zeroLength.size() - 12, 4, std::string(4, '\0'));
     changedCheck[0] ^= 1;  // the first payload's
     const std::string undecodable = "346: can't decode resource QRV.HLP", damaged = "348: resource QRV.HLP is damaged";
     TestProfile noPrograms(true, false), full;
@@ -287,6 +288,7 @@ TEST_F(Scenario, FatalErrorsLeaveOnlyWhatWasDoneBeforeThem)
          undecodable, "", ""},  // half a stream, its fields kept
         {full.path, "QRV.HLP", wrongMagic, "344: resource was compressed with the wrong version of LZARI", "", ""},
         {full.path, "QRV.HLP", hugeLength, undecodable, "", ""},
+        {full.path, "QRV.HLP", zeroLength, undecodable, "", ""},  // not an empty file: its stream is not empty
         {full.path, "QRV.HLP", resourceOf(SETUP_EXE, "HELP.QRD"), damaged, "", ""},
         {full.path, "PAYLOADCRC", changedCheck, "348: resource QRV.EXE is damaged", "", ""},
         {full.path, "PAYLOADCRC", checks.substr(0, 10), "348: resource QRV.EXE is damaged", "", ""},
