@@ -34,7 +34,8 @@ struct PeResources {
 };
 
 // A resource name fit for a one-line message or a listing: control
-// characters, which a hostile name may hold, are shown as '?'.
+// characters (C0 and C1) and the marks that turn the direction of text,
+// which a hostile name may hold to fool the eye, are shown as '?'.
 std::string printableName(const std::string& name);
 
 // Resources named by an ID rather than a string, and those of other types,

@@ -39,9 +39,8 @@ std::map<std::string, uint32_t> checksumsOf(const PeResources& resources, const 
 bool isPlainFileName(const std::string& name)
 {
     if (name.empty() || name == "." || name == "..") return false;
-    for (char c : name)
-        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-    return true;
+    if (name.find_first_of("/\\:") != std::string::npos) return false;
+    return printableName(name) == name;  // no control character, nothing that turns the text around
 }
 
 std::string hex32(uint32_t value)

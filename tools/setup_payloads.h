@@ -52,6 +52,7 @@ std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& p
 DecodedPayload trustedPayload(const SetupPayload& payload, const std::string& path);
 
 // Refuses (throwing, "nothing ...") every payload name that could name a
-// file outside `folder`: empty, "." or "..", a slash, a backslash, a drive
-// colon or a control character.
+// file outside `folder` or fool the eye: empty, "." or "..", a slash, a
+// backslash, a drive colon, a control character or a mark that turns the
+// direction of text.
 void checkPayloadNames(const SetupContents& contents, const std::string& path, const std::string& folder);
