@@ -125,6 +125,12 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     EXPECT_EQ(text("out"), "the old file");
     EXPECT_EQ(listing(), "bad.lz\ngood.lz\nhuge.lz\nin\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n") << "no output, no temporary";
 
+    // Through a device or to standard output as they are; never over a link.
+    run("ln -s in link");
+    expectFailure("unpack good.lz link", "won't write link: it is a symbolic link");
+    EXPECT_EQ(run("readlink link").out + text("in").substr(0, 10), "in\n" + text("in").substr(0, 10));
+    EXPECT_EQ(lzari("unpack good.lz /dev/null").exitCode + run("test -c /dev/null").exitCode, 0);
+    EXPECT_EQ(lzari("unpack good.lz -").out, text("in"));
     ToolRun info = lzari("info good.lz missing in");
     EXPECT_EQ(info.exitCode, 1);
     EXPECT_EQ(info.out.substr(0, 19), "good.lz: version 1,");
@@ -179,6 +185,8 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
     EXPECT_EQ(payloads, 5);
     ToolRun verify = lzari("verify " + setupExe + " out");
     EXPECT_EQ(verify.out + std::to_string(verify.exitCode), "5 payloads compared with out: 5 match, 0 differ\n0");
+    expectFailure("extract " + setupExe + " out", "out/DOCREADER.EXE is there already; nothing done (--force replaces it)");
+    EXPECT_EQ(lzari("extract --force " + setupExe + " out").exitCode, 0);
 
     // Each difference on its own line.
     unlink((dir + "/out/HELP.QRD").c_str());
@@ -245,6 +253,8 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
         EXPECT_EQ(listing(), "copy.exe\n") << "nothing written, not even the folder";
         EXPECT_TRUE(name.size() < 7 || name[3] < 0x80 || lzari("list copy.exe").out.find("\nQRV?HLP ") != std::string::npos);
     }
+    damagedCopy([](Bytes& p) { rename(p, "QRV.HLP", u".bashrc"); });
+    expectFailure("extract copy.exe out", "copy.exe: resource \".bashrc\" would be a hidden file; nothing done");
 }
 
 }  // namespace

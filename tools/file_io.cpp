@@ -71,9 +71,42 @@ FILETIME fileModificationTime(const std::string& path)
     return *time;
 }
 
+namespace {
+
+void writeAll(int descriptor, const uint8_t* bytes, size_t size, const std::string& path)
+{
+    for (size_t written = 0; written < size;) {
+        ssize_t count = write(descriptor, bytes + written, size - written);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) failWithErrno("can't write", path);
+        written += size_t(count);
+    }
+}
+
+// An output that is there and is not a regular file is written through, as
+// it is: standard output ("-"), a device, a pipe with a reader. A symbolic
+// link is never replaced (nor followed: it could lead anywhere).
+bool writtenThrough(const std::string& path, const uint8_t* bytes, size_t size)
+{
+    struct stat status;
+    if (path != "-" && (lstat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode))) return false;
+    if (path != "-" && S_ISLNK(status.st_mode)) throw std::runtime_error("won't write " + path + ": it is a symbolic link");
+    if (path != "-" && S_ISDIR(status.st_mode)) throw std::runtime_error("won't write " + path + ": it is a folder");
+    // A pipe that nobody reads would make the write wait forever.
+    int descriptor = path == "-" ? dup(STDOUT_FILENO) : open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) failWithErrno("can't write", path);
+    fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    TemporaryFile output{"", descriptor};  // closed when done (nothing to remove)
+    writeAll(descriptor, bytes, size, path);
+    return true;
+}
+
+}  // namespace
+
 void writeFileAtomically(const std::string& path, const uint8_t* bytes, size_t size,
                          std::optional<FILETIME> modificationTime)
 {
+    if (writtenThrough(path, bytes, size)) return;
     TemporaryFile temporary;
     std::string pattern = path + ".XXXXXX";
     temporary.descriptor = mkstemp(pattern.data());
@@ -83,12 +116,7 @@ void writeFileAtomically(const std::string& path, const uint8_t* bytes, size_t s
     mode_t mask = umask(0);
     umask(mask);
     fchmod(temporary.descriptor, 0666 & ~mask);  // mkstemp's 0600 is for secrets
-    for (size_t written = 0; written < size;) {
-        ssize_t count = write(temporary.descriptor, bytes + written, size - written);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) failWithErrno("can't write", path);
-        written += size_t(count);
-    }
+    writeAll(temporary.descriptor, bytes, size, path);
     if (modificationTime) {
         timespec times[2] = {timespecFromFileTime(*modificationTime), timespecFromFileTime(*modificationTime)};
         if (futimens(temporary.descriptor, times) != 0) failWithErrno("can't set the time of", path);

@@ -31,5 +31,7 @@ FILETIME fileModificationTime(const std::string& path);
 // Writes `bytes` to a temporary file beside `path`, gives it the time stamp
 // (if any) and renames it over `path`: a reader sees the old file or the
 // whole new one, never a half-written one, and a failure leaves no trace.
+// Standard output ("-"), a device or a pipe is written through instead; a
+// symbolic link or a folder is refused.
 void writeFileAtomically(const std::string& path, const uint8_t* bytes, size_t size,
                          std::optional<FILETIME> modificationTime);

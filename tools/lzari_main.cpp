@@ -5,7 +5,7 @@
 //   lzari unpack IN OUT
 //   lzari info FILE...
 //   lzari list SETUP
-//   lzari extract SETUP DIR
+//   lzari extract [--force] SETUP DIR
 //   lzari verify SETUP DIR
 #include <CLI/CLI.hpp>
 
@@ -48,6 +48,8 @@ int main(int argc, char** argv)
         app.add_subcommand("extract", "Write each payload of SETUP into DIR, with its time stamp (DIR is made)");
     extract->add_option("SETUP", programPath, "Setup program (.exe)")->required();
     extract->add_option("DIR", folder, "Folder to write the files into")->required();
+    bool replace = false;
+    extract->add_flag("--force", replace, "Replace files that are in DIR already");
     CLI::App* verify =
         app.add_subcommand("verify", "Compare each payload of SETUP with the file of its name in DIR");
     verify->add_option("SETUP", programPath, "Setup program (.exe)")->required();
@@ -65,7 +67,7 @@ int main(int argc, char** argv)
         } else if (list->parsed()) {
             status = listPayloads(programPath);
         } else if (extract->parsed()) {
-            status = extractPayloads(programPath, folder);
+            status = extractPayloads(programPath, folder, replace);
         } else if (verify->parsed()) {
             status = verifyPayloads(programPath, folder);
         } else {

@@ -148,11 +148,20 @@ int listPayloads(const std::string& programPath)
     return good ? 0 : 1;
 }
 
-int extractPayloads(const std::string& programPath, const std::string& folder)
+int extractPayloads(const std::string& programPath, const std::string& folder, bool replace)
 {
     MappedFile program(programPath);
     SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
     checkPayloadNames(contents, programPath, folder);
+    // Nothing is written until every file is known to be one that may be.
+    for (const SetupPayload& payload : contents.payloads) {
+        struct stat status;
+        if (payload.name[0] == '.')
+            throw std::runtime_error(programPath + ": resource \"" + printableName(payload.name) +
+                                     "\" would be a hidden file; nothing done");
+        if (!replace && lstat(fileIn(folder, payload).c_str(), &status) == 0)
+            throw std::runtime_error(fileIn(folder, payload) + " is there already; nothing done (--force replaces it)");
+    }
     makeFolder(folder);
     bool good = true;
     for (const SetupPayload& payload : contents.payloads) {

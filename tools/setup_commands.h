@@ -15,8 +15,10 @@ int listPayloads(const std::string& programPath);
 
 // Writes each payload into `folder` (made if missing) under its resource
 // name, with its time stamp. A payload that does not decode or fails its
-// CRC-32 leaves no file; the others are still written.
-int extractPayloads(const std::string& programPath, const std::string& folder);
+// CRC-32 leaves no file; the others are still written. A file that is there
+// already is replaced only when `replace` says so (a symbolic link never),
+// and a name beginning with a dot is refused: then nothing is written.
+int extractPayloads(const std::string& programPath, const std::string& folder, bool replace);
 
 // Compares each decoded payload with the file of its name in `folder`:
 // one line per difference (missing, size, first differing byte, time),
