@@ -106,6 +106,10 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     truncated.insert(truncated.end(), good.end() - 12, good.end());  // the fields kept, half the stream lost
     put32(huge, huge.size() - 12, 0xFFFFFFFF);
     put32(zeroed, zeroed.size() - 12, 0);
+    Bytes late = good, beyond = good;  // 30828, the latest time Windows takes, past ext4's 2446; past it
+    put32(late, late.size() - 8, 0xFFFFFFFF), put32(late, late.size() - 4, 0x7FFFFFFF), put32(beyond, beyond.size() - 4, 1u << 31);
+    spit("late.lz", late);
+    spit("beyond.lz", beyond);
     spit("short.lz", Bytes(good.begin(), good.begin() + 12));
     spit("truncated.lz", truncated);
     spit("huge.lz", huge);
@@ -117,13 +121,19 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
         {"unpack short.lz out", "not an LZARI container"}, {"unpack truncated.lz out", "damaged or truncated"},
         {"unpack huge.lz out", "length field"},            {"unpack bad.lz out", "bad.lz"},
         {"unpack zeroed.lz out", "its length field reads 0 but its stream is not empty"},
+        {"unpack beyond.lz out", "the file system would keep another"},
+        {"pack --v1 --time '1601-01-01 00:00:00' in out", "bad time"},  // 0: no time to Windows
         {"pack --v1 --time '2022-02-30 00:00:00' in out", "bad time"},
         {"pack --v1 --time yesterday in out", "bad time"}, {"pack --v1 --time '2022-11-30 24:00:00' in out", "bad time"},
         {"pack in no-such-folder/out", "no-such-folder/out"},
     };
     for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
     EXPECT_EQ(text("out"), "the old file");
-    EXPECT_EQ(listing(), "bad.lz\ngood.lz\nhuge.lz\nin\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n") << "no output, no temporary";
+    EXPECT_EQ(listing(), "bad.lz\nbeyond.lz\ngood.lz\nhuge.lz\nin\nlate.lz\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n");
+    ToolRun far = lzari("unpack late.lz far");  // kept where the file system can, refused where not
+    EXPECT_TRUE(far.exitCode ? far.err.find("would keep another") != std::string::npos && read("far").empty()
+                             : timeText("far") == formatFileTime(fileTimeOf(0x7FFFFFFFFFFFFFFF))) << far.err;
+    EXPECT_FALSE(fileTimeFromTimespec({2000000000000, 0})) << "year 65347";
 
     // Through a device or to standard output as they are; never over a link.
     run("ln -s in link");

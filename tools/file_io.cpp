@@ -67,7 +67,7 @@ FILETIME fileModificationTime(const std::string& path)
     struct stat status;
     if (stat(path.c_str(), &status) != 0) failWithErrno("can't read the time of", path);
     std::optional<FILETIME> time = fileTimeFromTimespec(status.st_mtim);
-    if (!time) throw std::runtime_error("the time of " + path + " lies before 1601");
+    if (!time) throw std::runtime_error("the time of " + path + " is none Windows can give a file (1601 to 30828)");
     return *time;
 }
 
@@ -119,7 +119,11 @@ void writeFileAtomically(const std::string& path, const uint8_t* bytes, size_t s
     writeAll(temporary.descriptor, bytes, size, path);
     if (modificationTime) {
         timespec times[2] = {timespecFromFileTime(*modificationTime), timespecFromFileTime(*modificationTime)};
-        if (futimens(temporary.descriptor, times) != 0) failWithErrno("can't set the time of", path);
+        struct stat kept;
+        if (!isUsableFileTime(*modificationTime) || futimens(temporary.descriptor, times) != 0 ||
+            fstat(temporary.descriptor, &kept) != 0 || kept.st_mtim.tv_sec != times[1].tv_sec)
+            throw std::runtime_error("can't give " + path + " its time " + formatFileTime(*modificationTime) +
+                                     " UTC: the file system would keep another");
     }
     if (close(temporary.descriptor) != 0) {
         temporary.descriptor = -1;

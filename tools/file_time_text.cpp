@@ -50,6 +50,8 @@ unsigned daysInMonth(int64_t year, unsigned month)
 
 uint64_t fileTimeValue(FILETIME time) { return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime; }
 
+bool isUsableFileTime(FILETIME time) { return fileTimeValue(time) != 0 && fileTimeValue(time) >> 63 == 0; }
+
 FILETIME fileTimeOf(uint64_t value) { return FILETIME{uint32_t(value), uint32_t(value >> 32)}; }
 
 std::optional<FILETIME> parseFileTime(const std::string& text)
@@ -67,7 +69,8 @@ std::optional<FILETIME> parseFileTime(const std::string& text)
         return std::nullopt;
     int64_t days = daysFromCivil(year, unsigned(month), unsigned(day)) + epochDays1970;
     int64_t seconds = days * secondsPerDay + hour * 3600 + minute * 60 + second;
-    return fileTimeOf(uint64_t(seconds) * ticksPerSecond);
+    FILETIME time = fileTimeOf(uint64_t(seconds) * ticksPerSecond);
+    return isUsableFileTime(time) ? std::optional<FILETIME>(time) : std::nullopt;
 }
 
 std::string formatFileTime(FILETIME time)
@@ -90,8 +93,9 @@ std::string formatFileTime(FILETIME time)
 std::optional<FILETIME> fileTimeFromTimespec(const timespec& time)
 {
     int64_t seconds = int64_t(time.tv_sec) + epochDays1970 * secondsPerDay;
-    if (seconds < 0) return std::nullopt;
-    return fileTimeOf(uint64_t(seconds) * ticksPerSecond + uint64_t(time.tv_nsec) / 100);
+    if (seconds < 0 || uint64_t(seconds) >= (uint64_t(1) << 63) / ticksPerSecond) return std::nullopt;
+    FILETIME fileTime = fileTimeOf(uint64_t(seconds) * ticksPerSecond + uint64_t(time.tv_nsec) / 100);
+    return isUsableFileTime(fileTime) ? std::optional<FILETIME>(fileTime) : std::nullopt;
 }
 
 timespec timespecFromFileTime(FILETIME time)

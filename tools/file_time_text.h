@@ -12,8 +12,12 @@
 uint64_t fileTimeValue(FILETIME time);
 FILETIME fileTimeOf(uint64_t value);
 
+// Whether Windows can give a file this time: not 0 (which it takes for "no
+// time": the file would keep the moment it was written) and below 2^63.
+bool isUsableFileTime(FILETIME time);
+
 // Accepts exactly "YYYY-MM-DD HH:MM:SS" with a real calendar date from 1601
-// on; anything else gives no value.
+// on that is a usable time; anything else gives no value.
 std::optional<FILETIME> parseFileTime(const std::string& text);
 
 // "YYYY-MM-DD HH:MM:SS", with ".fffffff" when the stamp has a fraction of a
@@ -21,6 +25,7 @@ std::optional<FILETIME> parseFileTime(const std::string& text);
 std::string formatFileTime(FILETIME time);
 
 // Conversions to and from the file system's time stamps; a POSIX time that
-// lies before 1601 has no FILETIME.
+// is no usable FILETIME (before 1601, at its very start, or after 30828)
+// gives no value.
 std::optional<FILETIME> fileTimeFromTimespec(const timespec& time);
 timespec timespecFromFileTime(FILETIME time);
