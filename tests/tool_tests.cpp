@@ -135,6 +135,11 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
                              : timeText("far") == formatFileTime(fileTimeOf(0x7FFFFFFFFFFFFFFF))) << far.err;
     EXPECT_FALSE(fileTimeFromTimespec({2000000000000, 0})) << "year 65347";
 
+    // A pipe or a device is read as a stream (one that no one writes is
+    // empty, not a wait forever).
+    run("mkfifo pipe");
+    expectFailure("info pipe", "pipe: not an LZARI container");
+    EXPECT_EQ(run("cat good.lz | " LZARI_TOOL " unpack /dev/stdin piped && cmp piped in").exitCode, 0);
     // Through a device or to standard output as they are; never over a link.
     run("ln -s in link");
     expectFailure("unpack good.lz link", "won't write link: it is a symbolic link");
@@ -198,7 +203,9 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
     expectFailure("extract " + setupExe + " out", "out/DOCREADER.EXE is there already; nothing done (--force replaces it)");
     EXPECT_EQ(lzari("extract --force " + setupExe + " out").exitCode, 0);
 
-    // Each difference on its own line.
+    // Each difference on its own line; names in any letter case, as Windows
+    // finds them, and a file the program does not carry.
+    run("mv out/QRV.EXE out/Qrv.exe && echo extra >out/EXTRA.TXT");
     unlink((dir + "/out/HELP.QRD").c_str());
     Bytes help = read("out/QRV.HLP");
     help[123] ^= 1;
@@ -215,6 +222,7 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
                               timeText("out/QRV.HLP") + " UTC in out/QRV.HLP\n"
                           "SHAPES.QRD: modification time differs: 2013-05-13 15:27:48 UTC in " + setupExe +
                               ", 2013-05-28 15:27:48.0000005 UTC in out/SHAPES.QRD\n"
+                          "EXTRA.TXT: in out, not carried by " + setupExe + "\n"
                           "5 payloads compared with out: 2 match, 3 differ\n");
 }
 

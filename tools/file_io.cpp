@@ -33,14 +33,29 @@ struct TemporaryFile {
 
 MappedFile::MappedFile(const std::string& path)
 {
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking in open: a pipe with no writer would wait there forever.
+    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) failWithErrno("can't open", path);
     struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
         int saved = S_ISDIR(status.st_mode) ? EISDIR : errno;
         close(descriptor);
         errno = saved;
         failWithErrno("can't read", path);
+    }
+    if (!S_ISREG(status.st_mode)) {  // a pipe or a device: read as a stream, to its end
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        uint8_t chunk[65536];
+        ssize_t count;
+        while ((count = read(descriptor, chunk, sizeof chunk)) > 0 || (count < 0 && errno == EINTR))
+            if (count > 0) copy_.insert(copy_.end(), chunk, chunk + count);
+        int saved = errno;
+        close(descriptor);
+        errno = saved;
+        if (count < 0) failWithErrno("can't read", path);
+        data_ = copy_.data();
+        size_ = copy_.size();
+        return;
     }
     size_ = size_t(status.st_size);
     if (size_ > 0) {
@@ -59,7 +74,7 @@ MappedFile::MappedFile(const std::string& path)
 
 MappedFile::~MappedFile()
 {
-    if (data_) munmap(const_cast<uint8_t*>(data_), size_);
+    if (data_ && copy_.empty()) munmap(const_cast<uint8_t*>(data_), size_);
 }
 
 FILETIME fileModificationTime(const std::string& path)

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "packed_payload.h"
 
 // A file's bytes, mapped read-only rather than copied into the heap, so
-// that unpacking needs no memory beyond its output.
+// that unpacking needs no memory beyond its output. A pipe or a device is
+// read to its end instead (a pipe that no one writes is empty).
 class MappedFile {
 public:
     explicit MappedFile(const std::string& path);
@@ -23,6 +25,7 @@ public:
 private:
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
+    std::vector<uint8_t> copy_;  // what a pipe or a device gave
 };
 
 // The file's modification time as a FILETIME.

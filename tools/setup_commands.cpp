@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <map>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -88,9 +89,8 @@ void extractOne(const SetupPayload& payload, const std::string& path, const std:
 
 // The differences between a decoded payload and its file, one line each.
 std::vector<std::string> differences(const SetupPayload& payload, const DecodedPayload& decoded,
-                                     const std::string& path, const std::string& folder)
+                                     const std::string& path, const std::string& file)
 {
-    std::string file = fileIn(folder, payload);
     std::string name = printableName(payload.name) + ": ";
     struct stat status;
     if (stat(file.c_str(), &status) != 0 && errno == ENOENT) return {name + "missing: no file " + file};
@@ -114,11 +114,11 @@ std::vector<std::string> differences(const SetupPayload& payload, const DecodedP
 }
 
 // Prints what differs and returns whether the payload and its file match.
-bool verifyOne(const SetupPayload& payload, const std::string& path, const std::string& folder)
+bool verifyOne(const SetupPayload& payload, const std::string& path, const std::string& file)
 {
     try {
         DecodedPayload decoded = trustedPayload(payload, path);
-        std::vector<std::string> lines = differences(payload, decoded, path, folder);
+        std::vector<std::string> lines = differences(payload, decoded, path, file);
         for (const std::string& line : lines) std::printf("%s\n", line.c_str());
         return lines.empty();
     } catch (const std::runtime_error& error) {
@@ -180,10 +180,22 @@ int verifyPayloads(const std::string& programPath, const std::string& folder)
     MappedFile program(programPath);
     SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
     checkPayloadNames(contents, programPath, folder);
+    // Names are compared as Windows compares them, without regard to case:
+    // the installer writes DocReader.EXE for the resource DOCREADER.EXE.
+    std::map<std::string, std::string> files;  // upper-case name: the name in the folder
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        files[upperCaseName(entry.path().filename().string())] = entry.path().filename().string();
     size_t matching = 0;
-    for (const SetupPayload& payload : contents.payloads) matching += verifyOne(payload, programPath, folder);
-    size_t differing = contents.payloads.size() - matching;
+    for (const SetupPayload& payload : contents.payloads) {
+        auto file = files.find(upperCaseName(payload.name));
+        matching += verifyOne(payload, programPath, folder + "/" + (file == files.end() ? payload.name : file->second));
+        if (file != files.end()) files.erase(file);
+    }
+    for (const auto& [upper, name] : files)
+        std::printf("%s: in %s, not carried by %s\n", printableName(name).c_str(), folder.c_str(), programPath.c_str());
+    size_t differing = contents.payloads.size() - matching + files.size();
     std::printf("%zu payloads compared with %s: %zu match, %zu differ\n", contents.payloads.size(), folder.c_str(),
-                matching, differing);
+                matching, contents.payloads.size() - matching);
     return differing == 0 ? 0 : 1;
 }

@@ -20,7 +20,8 @@ int listPayloads(const std::string& programPath);
 // and a name beginning with a dot is refused: then nothing is written.
 int extractPayloads(const std::string& programPath, const std::string& folder, bool replace);
 
-// Compares each decoded payload with the file of its name in `folder`:
-// one line per difference (missing, size, first differing byte, time),
-// then a summary.
+// Compares each decoded payload with the file of its name in `folder`,
+// letter case aside, as Windows finds files: one line per difference
+// (missing, size, first differing byte, time) and per file in the folder
+// the program does not carry, then a summary.
 int verifyPayloads(const std::string& programPath, const std::string& folder);
