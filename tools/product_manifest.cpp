@@ -2,6 +2,7 @@
 
 #include <toml++/toml.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -58,14 +59,25 @@ std::string existingFile(const std::string& base, const std::string& path, const
     return full;
 }
 
+// The names Windows keeps for devices, with any extension: a file so named
+// is the device, and creating it fails half way through an install.
+bool isDeviceName(const std::string& name)
+{
+    std::string base = upperCaseName(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    bool numbered = base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+                    base[3] <= '9';
+    return numbered || base == "CON" || base == "PRN" || base == "AUX" || base == "NUL";
+}
+
 // A name that becomes one file (or link) in one folder: no folder part,
-// nothing Windows refuses in a file name.
+// nothing Windows refuses in a file name, no device's name.
 bool isPlainFileName(const std::string& name)
 {
     if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
     for (char c : name)
         if ((unsigned char)c < 32 || strchr("\\/:*?\"<>|", c)) return false;
-    return true;
+    return !isDeviceName(name);
 }
 
 // The logo is drawn from its pixels as they lie: a bitmap file whose
@@ -111,6 +123,13 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
     strcpy(folder, product.defaultFolder.c_str());
     if (!validateFolderText(folder) || folder != product.defaultFolder)
         refuse("defaultFolder", "must be a folder below a drive's root, as C:\\Maker\\Product");
+    // Each of its folders one the file system takes: the installer could
+    // not create it, and its install button would do nothing.
+    for (size_t from = 3, to; from < product.defaultFolder.size(); from = to + 1) {
+        to = std::min(product.defaultFolder.find('\\', from), product.defaultFolder.size());
+        if (!isPlainFileName(product.defaultFolder.substr(from, to - from)))
+            refuse("defaultFolder", "\"" + product.defaultFolder.substr(from, to - from) + "\" is no folder name Windows allows");
+    }
 }
 
 ProductPayload readPayload(const toml::table& row, size_t index, const std::string& base, const std::string& build,
@@ -119,7 +138,8 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     std::string field = "payload " + std::to_string(index + 1);
     ProductPayload payload;
     payload.name = requiredText(row, "name", refuse, field + ": name");
-    if (!isPlainFileName(payload.name)) refuse(field, "name \"" + payload.name + "\" must be a file name, with no folder part");
+    if (!isPlainFileName(payload.name))
+        refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part");
     std::string source = requiredText(row, "source", refuse, field + ": source");
     if (source.rfind("${BUILD}", 0) == 0) payload.source = build + source.substr(8);
     else payload.source = existingFile(base, source, field + " (" + payload.name + ")", refuse);
