@@ -30,6 +30,7 @@ struct BufferResult {
 // A damaged stream is not detected and yields bytes of no meaning, but never
 // makes the decoder read outside the container (past its end the stream
 // reads as 0 bits) or write past the length: `size` is always the length.
+// Once the stream has run out, decoding stops and the rest stays zeros.
 // `lzariDecodeConsumedExactly` tells whether the last decode ended where a
 // well-formed stream ends.
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize);

@@ -73,7 +73,13 @@ static void decodeText(RangeCoder& coder, BitReader& reader)
     uint8_t* output = outputBuffer;
     uint32_t position = 0;
     const uint32_t end = textLength;
-    while (position < end) {
+    // A well-formed stream is read at most two bytes into the length field,
+    // and the reader fetches at most eight bytes ahead. Reading further, the
+    // stream has run out: what would follow is zero bits of no meaning, so
+    // decoding stops there and the rest of the block stays zeros. A length
+    // that no stream fills then costs no more than the stream itself.
+    const uint64_t runOut = uint64_t(reader.inputLimit) + 6;
+    while (position < end && reader.inputPos <= runOut) {
         int code = decodeSymbol(coder, reader);
         if (code < 256) {
             output[position++] = uint8_t(code);
@@ -100,7 +106,8 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
     textLength = readLittleEndian32(container + containerSize - 4);
     if (textLength == 0) return result;
     if (!streamMagicMatches(container)) return result;
-    outputBuffer = static_cast<uint8_t*>(malloc(textLength));
+    // Zeroed pages, which cost memory only once written.
+    outputBuffer = static_cast<uint8_t*>(calloc(textLength, 1));
     if (!outputBuffer) return result;
     outputCapacity = textLength;
 
@@ -113,7 +120,7 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
     lastInputPos = bytesConsumed(coder, reader);
     lengthFieldPos = containerSize - 4;
     result.data = outputBuffer;
-    result.size = outputPos;
+    result.size = textLength;
     outputBuffer = nullptr;
     return result;
 }

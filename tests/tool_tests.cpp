@@ -135,6 +135,15 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
                              : timeText("far") == formatFileTime(fileTimeOf(0x7FFFFFFFFFFFFFFF))) << far.err;
     EXPECT_FALSE(fileTimeFromTimespec({2000000000000, 0})) << "year 65347";
 
+    // A length no stream fills (4 MB declaring 4 GB): decoding stops where
+    // the stream runs out, in memory and time no more than its own.
+    Bytes bomb = randomBytes(4 << 20, 9);
+    bomb.insert(bomb.begin(), {'L', 'Z', 'a', 'r'});
+    bomb.insert(bomb.end(), 4, 0xFF);
+    spit("bomb.lz", bomb);
+    ToolRun bombed = run("/usr/bin/time -f %M " LZARI_TOOL " info bomb.lz");  // the last line: the peak in KB
+    EXPECT_EQ(bombed.err.substr(0, bombed.err.find('\n')), "lzari: bomb.lz: damaged or truncated container");
+    EXPECT_LT(std::stol(bombed.err.substr(bombed.err.rfind('\n', bombed.err.size() - 2) + 1)), 100000) << bombed.err;
     // A pipe or a device is read as a stream (one that no one writes is
     // empty, not a wait forever).
     run("mkfifo pipe");
