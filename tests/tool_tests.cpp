@@ -284,4 +284,37 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
     expectFailure("extract copy.exe out", "copy.exe: resource \".bashrc\" would be a hidden file; nothing done");
 }
 
+// Each payload is judged as the installer would judge it: whatever it would
+// refuse makes list, extract and verify exit with 1 and a line that names the
+// payload and the code the installer would stop with.
+TEST_F(ShippedSetupExe, JudgesEachPayloadAsTheInstallerWould)
+{
+    ASSERT_EQ(lzari("extract " + setupExe + " good").exitCode, 0);
+    auto inChecks = [](const Bytes& p, const char* name) {
+        ResourceParts checks = partsOf(p, "PAYLOADCRC");
+        return checks.data + std::string(p.begin() + long(checks.data), p.end()).find(name);
+    };
+    const std::vector<std::pair<std::function<void(Bytes&)>, std::string>> rows = {
+        {[](Bytes& p) { p[partsOf(p, "QRV.HLP").data + 400] ^= 0x10; }, "QRV.HLP: damaged or truncated container; the installer stops with 346"},
+        {[](Bytes& p) { std::copy_n("XXXX", 4, &p[partsOf(p, "QRV.HLP").data]); }, "QRV.HLP: not an LZARI container; the installer stops with 344"},
+        {[](Bytes& p) {  // the magic of version 0, and no time stamp
+             std::copy_n("LZar", 4, &p[partsOf(p, "QRV.HLP").data]);
+             put32(p, partsOf(p, "QRV.HLP").dataEntry + 4, get32(p, partsOf(p, "QRV.HLP").dataEntry + 4) - 8);
+         }, "QRV.HLP: a container of version 0; the installer stops with 344"},
+        {[&](Bytes& p) { p[inChecks(p, "QRV.HLP") - 2] ^= 1; }, "QRV.HLP: CRC-32 of the decoded bytes is "},
+        {[&](Bytes& p) { std::copy_n("GONE.TXT\0\0", 10, &p[inChecks(p, "SHAPES.QRD")]); },
+         "PAYLOADCRC has a record for GONE.TXT, which the program does not carry; the installer stops with 321"},
+        {[](Bytes& p) { put32(p, partsOf(p, "PAYLOADCRC").nameEntry, 99); }, "carries no PAYLOADCRC; the installer stops with 321"},
+    };
+    for (const auto& [damage, line] : rows) {
+        damagedCopy(damage);
+        for (const char* command : {"list copy.exe", "extract copy.exe out", "verify copy.exe good"}) {
+            ToolRun run = lzari(command);
+            EXPECT_EQ(run.exitCode, 1) << command << ": " << line;
+            EXPECT_NE(run.err.find("lzari: copy.exe: " + line), std::string::npos) << command << ": " << run.err;
+        }
+        run("rm -rf out");
+    }
+}
+
 }  // namespace

@@ -138,11 +138,8 @@ int listPayloads(const std::string& programPath)
                 "CRC-32");
     bool good = true;
     for (const SetupPayload& payload : contents.payloads) good = listRow(payload, programPath, width) && good;
-    for (const std::string& name : contents.recordsWithoutPayload) {
-        reportProblem(programPath + ": " + payloadChecksName + " has a record for " + printableName(name) +
-                      ", which the program does not carry");
-        good = false;
-    }
+    for (const std::string& problem : contents.problems) reportProblem(problem);
+    good = good && contents.problems.empty();
     std::printf("%zu payloads; %s\n", contents.payloads.size(),
                 contents.checksummed ? "CRC-32 checked against PAYLOADCRC" : "no PAYLOADCRC to check them against");
     return good ? 0 : 1;
@@ -163,7 +160,8 @@ int extractPayloads(const std::string& programPath, const std::string& folder, b
             throw std::runtime_error(fileIn(folder, payload) + " is there already; nothing done (--force replaces it)");
     }
     makeFolder(folder);
-    bool good = true;
+    for (const std::string& problem : contents.problems) reportProblem(problem);
+    bool good = contents.problems.empty();
     for (const SetupPayload& payload : contents.payloads) {
         try {
             extractOne(payload, programPath, folder);
@@ -194,7 +192,8 @@ int verifyPayloads(const std::string& programPath, const std::string& folder)
     }
     for (const auto& [upper, name] : files)
         std::printf("%s: in %s, not carried by %s\n", printableName(name).c_str(), folder.c_str(), programPath.c_str());
-    size_t differing = contents.payloads.size() - matching + files.size();
+    for (const std::string& problem : contents.problems) reportProblem(problem);
+    size_t differing = contents.payloads.size() - matching + files.size() + contents.problems.size();
     std::printf("%zu payloads compared with %s: %zu match, %zu differ\n", contents.payloads.size(), folder.c_str(),
                 matching, contents.payloads.size() - matching);
     return differing == 0 ? 0 : 1;

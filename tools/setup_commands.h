@@ -1,6 +1,8 @@
 // lzari's commands for looking inside a built setup program: what it
 // carries, the files themselves, and whether a folder holds them as they
-// are. Each prints its report on stdout and each problem as one line on
+// are. Each judges the program as the installer would: whatever the
+// installer would refuse is a problem, told with the code it would stop
+// with. Each prints its report on stdout and each problem as one line on
 // stderr ("lzari: ..."), and returns the exit status: 0 only when nothing
 // was wrong. A program that cannot be read at all throws std::runtime_error
 // with a one-line message, and nothing is written then.

@@ -43,6 +43,9 @@ bool isPlainFileName(const std::string& name)
     return printableName(name) == name;  // no control character, nothing that turns the text around
 }
 
+// How a problem's line ends: what the installer itself would do.
+std::string stopsWith(int code) { return "; the installer stops with " + std::to_string(code); }
+
 std::string hex32(uint32_t value)
 {
     char text[16];
@@ -77,13 +80,25 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
     if (contents.payloads.empty()) fail(path, "carries no payload resources");
     for (const auto& [name, crc] : checksums)
         if (!names.count(name)) contents.recordsWithoutPayload.push_back(name);
+    if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(321));
+    for (const std::string& name : contents.recordsWithoutPayload)
+        contents.problems.push_back(path + ": " + payloadChecksName + " has a record for " + printableName(name) +
+                                    ", which the program does not carry" + stopsWith(321));
     return contents;
 }
 
 DecodedPayload decodePayload(const SetupPayload& payload, const std::string& path)
 {
-    DecodedPayload decoded{unpackContainer(payload.container, payload.size, path + ": " + printableName(payload.name)),
-                           CrcCheck::NoTable, 0};
+    PayloadFields fields;
+    std::string label = path + ": " + printableName(payload.name);
+    if (!readPayloadFields(payload.container, payload.size, &fields))
+        throw std::runtime_error(label + ": not an LZARI container" + stopsWith(344));
+    DecodedPayload decoded{Unpacked{}, CrcCheck::NoTable, 0};
+    try {
+        decoded.unpacked = unpackContainer(payload.container, payload.size, label);
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(error.what() + stopsWith(346));
+    }
     decoded.actualCrc = uint32_t(crc32(0, decoded.unpacked.data.get(), decoded.unpacked.fields.textLength));
     if (payload.checksummed) {
         if (!payload.expectedCrc) decoded.crc = CrcCheck::NoRecord;
@@ -95,10 +110,11 @@ DecodedPayload decodePayload(const SetupPayload& payload, const std::string& pat
 std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& payload, const std::string& path)
 {
     std::string label = path + ": " + printableName(payload.name) + ": ";
-    if (decoded.crc == CrcCheck::NoRecord) return label + std::string(payloadChecksName) + " has no record for it";
+    if (decoded.unpacked.fields.version == 0) return label + "a container of version 0" + stopsWith(344);
+    if (decoded.crc == CrcCheck::NoRecord) return label + std::string(payloadChecksName) + " has no record for it" + stopsWith(348);
     if (decoded.crc == CrcCheck::Differs)
         return label + "CRC-32 of the decoded bytes is " + hex32(decoded.actualCrc) + ", " + payloadChecksName +
-               " says " + hex32(*payload.expectedCrc);
+               " says " + hex32(*payload.expectedCrc) + stopsWith(348);
     return "";
 }
 

@@ -24,6 +24,9 @@ struct SetupContents {
     std::vector<SetupPayload> payloads;  // in the resource directory's order
     bool checksummed;
     std::vector<std::string> recordsWithoutPayload;  // names in PAYLOADCRC that no resource has
+    // Why the installer would stop before any payload is looked at (no
+    // PAYLOADCRC, a record whose payload is missing), one line each.
+    std::vector<std::string> problems;
 };
 
 // Throws std::runtime_error with a one-line message beginning with `path`
@@ -41,11 +44,13 @@ struct DecodedPayload {
 
 // Decodes the payload and compares its CRC-32 with its record. Throws for
 // a container that is not one or is damaged, the message beginning
-// "PATH: NAME:"; a CRC that differs or has no record is only told.
+// "PATH: NAME:" and ending with the code the installer would stop with; a
+// CRC that differs or has no record is only told.
 DecodedPayload decodePayload(const SetupPayload& payload, const std::string& path);
 
-// Why a decoded payload is not to be trusted, or "" when it is: its CRC-32
-// differs from its record, or PAYLOADCRC has no record for it.
+// Why the installer would refuse a decoded payload, with the code it would
+// show, or "" when it would take it: a version-0 container, a CRC-32 that
+// differs from its record, or no record in PAYLOADCRC.
 std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& payload, const std::string& path);
 
 // A payload that decodes and passes its check; throws otherwise.
