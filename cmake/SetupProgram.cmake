@@ -34,8 +34,12 @@ macro(payload name source time)
     add_custom_command(OUTPUT ${_packed}
         COMMAND ${LZARI_TOOL} pack --v1 ${_time_arguments} ${source} ${_packed}
         DEPENDS ${source} ${LZARI_TOOL}
-        COMMENT "Packing ${name}")
-    string(APPEND _rc_lines "${name} RCDATA \"${_packed}\"\n")
+        COMMENT "Packing ${name}" VERBATIM)
+    # Quoted: a name is a string to the resource compiler, whatever it holds
+    # (a space, a comma, a leading digit, a macro's name). Each entry opens
+    # with its language, or the compiler would join the name to the string
+    # before it.
+    string(APPEND _rc_lines "LANGUAGE 9, 1\n\"${name}\" RCDATA \"${_packed}\"\n")
     list(APPEND _packed_files ${_packed})
     list(APPEND _check_arguments ${name} ${source})
 endmacro()
@@ -66,7 +70,7 @@ function(product_files name manifest)
     add_custom_command(OUTPUT ${checks}
         COMMAND ${HOST_TOOLS}/payload_checks ${checks} ${_check_arguments}
         DEPENDS ${_packed_files} ${HOST_TOOLS}/payload_checks
-        COMMENT "Writing the payloads' check values")
+        COMMENT "Writing the payloads' check values" VERBATIM)
     # (A test program that carries more containers brings its own.)
     string(APPEND _rc_lines "#ifndef OWN_PAYLOAD_CHECKS\nPAYLOADCRC RCDATA \"${checks}\"\n#endif\n")
     file(GENERATE OUTPUT ${_product_dir}/payloads.rc CONTENT "${_rc_lines}")

@@ -12,7 +12,7 @@
 #include "file_time_text.h"
 #include "folder_rules.h"
 #include "install_limits.h"
-#include "payload_checksums.h"  // upperCaseName
+#include "payload_checksums.h"  // upperCaseName, payloadChecksName
 
 namespace {
 
@@ -140,6 +140,10 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     payload.name = requiredText(row, "name", refuse, field + ": name");
     if (!isPlainFileName(payload.name))
         refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part");
+    // The build lists names in CMake, where ";" parts a list, and the check
+    // values have a resource of their own.
+    if (payload.name.find(';') != std::string::npos || upperCaseName(payload.name) == payloadChecksName)
+        refuse(field, "name \"" + payload.name + "\" cannot be carried: a \";\" or the name of the check values");
     std::string source = requiredText(row, "source", refuse, field + ": source");
     if (source.rfind("${BUILD}", 0) == 0) payload.source = build + source.substr(8);
     else payload.source = existingFile(base, source, field + " (" + payload.name + ")", refuse);

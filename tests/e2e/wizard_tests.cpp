@@ -234,8 +234,9 @@ TEST_F(Scenario, ASecondProductInstallsAsItsManifestSays)
 {
     const Product notes = {"Brindle Notes Setup", "D:\\Brindle\\Notes", "Brindle", "Notes",
                            "Brindle Notes\nby the Brindlemoor Press",
-                           {{QRV_STANDIN, 133536816000000000ull}, {SECOND_PRODUCT_DIR "\\README.TXT", 0}},
-                           {"Notes.exe", "README.TXT"}};
+                           {{QRV_STANDIN, 133536816000000000ull}, {SECOND_PRODUCT_DIR "\\README.TXT", 0},
+                            {SECOND_PRODUCT_DIR "\\README.TXT", 126256467060000000ull}},  // 2001-02-03 04:05:06
+                           {"Notes.exe", "README.TXT", "1 Notes, draft (v2) & more+.txt"}};
     removeTree("D:\\Brindle");
     TestProfile profile;
     Wizard wizard = start(profile.path, SECOND_SETUP, notes.title);
