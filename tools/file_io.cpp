@@ -123,7 +123,9 @@ void writeFileAtomically(const std::string& path, const uint8_t* bytes, size_t s
 {
     if (writtenThrough(path, bytes, size)) return;
     TemporaryFile temporary;
-    std::string pattern = path + ".XXXXXX";
+    // Beside the file, under a short name of its own: the file's name with
+    // more after it could be longer than a name may be.
+    std::string pattern = path.substr(0, path.rfind('/') + 1) + ".lzari-XXXXXX";
     temporary.descriptor = mkstemp(pattern.data());
     if (temporary.descriptor < 0) failWithErrno("can't write", path);
     temporary.path = pattern;
