@@ -80,6 +80,7 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"\"Maker\"", "\"Maker\\\\Tools\""}, "groupName: must be one folder's name"},
         {{"\"Maker\"", "\"Maker.\""}, "groupName: must be one folder's name"},
         {{"= \"Tool\"", "= \"T\xc3\xb6ol\""}, "productName: only ASCII characters can be shown as they are"},
+        {{"productVersion = \"1.0\"", "productVersion = in"}, "line 2: Error while parsing floating-point: expected 'inf', saw 'in?'"},
         {{"productName = \"Tool\"\n", "productName = \"Tool\"\nproductName = \"X\"\n"},
          "line 2: Error while parsing key-value pair: cannot redefine existing string 'productName'"},
         {{"'C:\\Maker\\Tool'", "'C:\\" + std::string(256, 'f') + "'"}, "accepted"},  // 259 characters

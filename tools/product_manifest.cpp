@@ -13,6 +13,7 @@
 #include "folder_rules.h"
 #include "install_limits.h"
 #include "payload_checksums.h"  // upperCaseName, payloadChecksName
+#include "pe_resources.h"       // printableName
 
 namespace {
 
@@ -20,7 +21,8 @@ struct Refusal {
     const std::string& manifest;
     [[noreturn]] void operator()(const std::string& field, const std::string& reason) const
     {
-        throw std::runtime_error(manifest + ": " + field + ": " + reason);
+        // One line, whatever the manifest's text held: control characters show as '?'.
+        throw std::runtime_error(printableName(manifest + ": " + field + ": " + reason));
     }
 };
 
