@@ -56,17 +56,10 @@ win32: host
 	cmake --build $(WIN32) -j $(JOBS)
 
 # setup.exe for the product of PRODUCT (a manifest like resources/product.toml),
-# in a build folder of its own, named after the manifest's folder. The
-# manifest is checked first: a field the program could not honour is named
-# in one line.
-PRODUCT_BUILD = $(BUILD)/product-$(notdir $(patsubst %/,%,$(dir $(abspath $(PRODUCT)))))
+# in a build folder of its own, named after the manifest's folder.
 product: host
 	@test -n "$(PRODUCT)" || { echo "make product needs PRODUCT=path/to/product.toml"; exit 2; }
-	@$(HOST)/tools/product_tool $(abspath $(PRODUCT))
-	cmake -S . -B $(PRODUCT_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari -DPRODUCT=$(abspath $(PRODUCT)) >/dev/null
-	cmake --build $(PRODUCT_BUILD) -j $(JOBS) --target setup
-	@echo "setup.exe for $(PRODUCT): $(PRODUCT_BUILD)/wizard/setup.exe"
+	@bash scripts/build-product.sh "$(PRODUCT)" $(HOST) $(JOBS)
 
 # Wine's windows need a display: without one, the tests run under Xvfb.
 HEADLESS = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
