@@ -263,6 +263,11 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
          "resource directory entry points outside the resource directory"},
         {[](Bytes& p, auto& r) { put32(p, entryOf(p, r.tree, r.tree, "10"), 11); }, "carries no payload resources"},
         {[](Bytes& p, auto&) { rename(p, "QRV.HLP", u"qrv.exe"); }, "resource qrv.exe given twice"},
+        {[](Bytes& p, auto& r) {  // one block read under two names: a bomb read twice
+             size_t other = partsOf(p, "SHAPES.QRD").dataEntry;
+             put32(p, r.dataEntry, get32(p, other)), put32(p, r.dataEntry + 4, get32(p, other + 4) - 1);
+         },
+         "resources QRV.HLP and SHAPES.QRD share their bytes, as no build makes them"},
         {[](Bytes& p, auto&) { put32(p, partsOf(p, "PAYLOADCRC").dataEntry + 4, 3); }, "PAYLOADCRC: record cut short at byte 0"},
     };
     for (const auto& [damage, reason] : rows) {

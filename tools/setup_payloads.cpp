@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -43,6 +44,20 @@ bool isPlainFileName(const std::string& name)
     return printableName(name) == name;  // no control character, nothing that turns the text around
 }
 
+// Resources whose bytes overlap are never built; a hostile program could
+// make one small bomb of many names, each decoded anew.
+void refuseSharedBytes(const std::vector<SetupPayload>& payloads, const std::string& path)
+{
+    std::vector<const SetupPayload*> byStart;
+    for (const SetupPayload& payload : payloads) byStart.push_back(&payload);
+    std::stable_sort(byStart.begin(), byStart.end(),
+                     [](const SetupPayload* a, const SetupPayload* b) { return a->container < b->container; });
+    for (size_t i = 1; i < byStart.size(); i++)
+        if (byStart[i]->container < byStart[i - 1]->container + byStart[i - 1]->size)
+            fail(path, "resources " + printableName(byStart[i - 1]->name) + " and " + printableName(byStart[i]->name) +
+                           " share their bytes, as no build makes them");
+}
+
 // How a problem's line ends: what the installer itself would do.
 std::string stopsWith(int code) { return "; the installer stops with " + std::to_string(code); }
 
@@ -78,6 +93,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
         contents.payloads.push_back(payload);
     }
     if (contents.payloads.empty()) fail(path, "carries no payload resources");
+    refuseSharedBytes(contents.payloads, path);
     for (const auto& [name, crc] : checksums)
         if (!names.count(name)) contents.recordsWithoutPayload.push_back(name);
     if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(321));
