@@ -41,7 +41,13 @@ macro(payload name source time)
     # before it.
     string(APPEND _rc_lines "LANGUAGE 9, 1\n\"${name}\" RCDATA \"${_packed}\"\n")
     list(APPEND _packed_files ${_packed})
-    list(APPEND _check_arguments ${name} ${source})
+    # The check record carries the file's own name (the resource compiler
+    # turns the resource's to upper case), which lzari extract writes.
+    if(${ARGC} GREATER 3)
+        list(APPEND _check_arguments ${ARGV3} ${source})
+    else()
+        list(APPEND _check_arguments ${name} ${source})
+    endif()
 endmacro()
 
 # product_files(NAME MANIFEST): the product's header and packed payloads

@@ -187,9 +187,10 @@ protected:
 
 TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
 {
-    // The payloads as the Win32 build packed them, from the list it wrote.
+    // The payloads as the Win32 build packed them, from the list it wrote;
+    // the files under the names the installer writes (the row's last field).
     std::ifstream in(setupExe.substr(0, setupExe.rfind("/wizard/")) + "/products/setup/product_payloads.cmake");
-    std::regex row(R"re(^payload\("([^"]+)" "([^"]+)" "([^"]+)")re");
+    std::regex row(R"re(^payload\("[^"]+" "([^"]+)" "([^"]+)" "([^"]+)")re");
     std::smatch shipped;
     ToolRun list = lzari("list " + setupExe), extract = lzari("extract " + setupExe + " out");
     ASSERT_EQ(list.exitCode + extract.exitCode, 0) << list.err << extract.err;
@@ -199,8 +200,8 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
     int payloads = 0;
     for (std::string line; std::getline(in, line);) {
         if (!std::regex_search(line, shipped, row)) continue;
-        std::string name = shipped[1], time = shipped[3];
-        Bytes source = fileBytes(shipped[2]);
+        std::string name = shipped[3], time = shipped[2];
+        Bytes source = fileBytes(shipped[1]);
         EXPECT_EQ(firstDifference(source, read("out/" + name)), "equal") << name;
         EXPECT_EQ(timeText("out/" + name), time);
         std::regex listed("\n" + std::regex_replace(name, std::regex("\\."), "\\.") + " +1 +\\d+ +" +
@@ -210,7 +211,7 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
     EXPECT_EQ(payloads, 5);
     ToolRun verify = lzari("verify " + setupExe + " out");
     EXPECT_EQ(verify.out + std::to_string(verify.exitCode), "5 payloads compared with out: 5 match, 0 differ\n0");
-    expectFailure("extract " + setupExe + " out", "out/DOCREADER.EXE is there already; nothing done (--force replaces it)");
+    expectFailure("extract " + setupExe + " out", "out/DocReader.EXE is there already; nothing done (--force replaces it)");
     EXPECT_EQ(lzari("extract --force " + setupExe + " out").exitCode, 0);
 
     // Each difference on its own line; names in any letter case, as Windows

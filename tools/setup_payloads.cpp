@@ -19,17 +19,17 @@ namespace {
 }
 
 // PAYLOADCRC's records by upper-case name.
-std::map<std::string, uint32_t> checksumsOf(const PeResources& resources, const std::string& path, bool* found)
+std::map<std::string, PayloadChecksum> checksumsOf(const PeResources& resources, const std::string& path, bool* found)
 {
     *found = false;
-    std::map<std::string, uint32_t> checksums;
+    std::map<std::string, PayloadChecksum> checksums;
     for (const RawDataResource& resource : resources.rawData) {
         if (upperCaseName(resource.name) != payloadChecksName) continue;
         if (*found) fail(path, std::string(payloadChecksName) + " given twice");
         *found = true;
         try {
             for (const PayloadChecksum& record : readPayloadChecksums(resource.data, resource.size))
-                checksums[upperCaseName(record.name)] = record.crc;
+                checksums[upperCaseName(record.name)] = record;
         } catch (const std::runtime_error& error) {
             fail(path, error.what());
         }
@@ -79,7 +79,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
         fail(path, error.what());
     }
     SetupContents contents;
-    std::map<std::string, uint32_t> checksums = checksumsOf(resources, path, &contents.checksummed);
+    std::map<std::string, PayloadChecksum> checksums = checksumsOf(resources, path, &contents.checksummed);
     std::set<std::string> names;
     for (const RawDataResource& resource : resources.rawData) {
         std::string key = upperCaseName(resource.name);
@@ -89,12 +89,14 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
         if (!names.insert(key).second) fail(path, "resource " + printableName(resource.name) + " given twice");
         SetupPayload payload{resource.name, resource.data, resource.size, contents.checksummed, std::nullopt};
         auto record = checksums.find(key);
-        if (record != checksums.end()) payload.expectedCrc = record->second;
+        // The record keeps the file's own name, which the resource compiler
+        // turned to upper case: the name the installer writes.
+        if (record != checksums.end()) payload.name = record->second.name, payload.expectedCrc = record->second.crc;
         contents.payloads.push_back(payload);
     }
     if (contents.payloads.empty()) fail(path, "carries no payload resources");
     refuseSharedBytes(contents.payloads, path);
-    for (const auto& [name, crc] : checksums)
+    for (const auto& [name, record] : checksums)
         if (!names.count(name)) contents.recordsWithoutPayload.push_back(name);
     if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(321));
     for (const std::string& name : contents.recordsWithoutPayload)

@@ -13,7 +13,7 @@
 #include "pe_resources.h"  // printableName
 
 struct SetupPayload {
-    std::string name;
+    std::string name;  // the file's name as the installer writes it: its check record's, else the resource's
     const uint8_t* container;  // inside the program's bytes
     uint32_t size;
     bool checksummed;                     // the program carries PAYLOADCRC
