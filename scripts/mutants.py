@@ -8,7 +8,7 @@ incrementally; then only the tests that should catch it run. Every fault
 gets one line: caught, missed, no longer applies (its text is not in the
 file exactly once) or does not build; the summary says "caught K of N".
 
-    mutants.py [--quick] [--only N,...] [--no-baseline]
+    mutants.py [--quick] [--only N,M-K,...] [--no-baseline]
 
 --quick plants only the faults whose tests run natively (no Wine). Before
 the first fault the chosen tests run once on the unchanged tree: a test
@@ -99,7 +99,9 @@ def run_tests(regex, log):
     log.write(result.stdout)
     if result.returncode == 0:
         return None
-    failed = re.findall(r"^\s*\d+ - (\S+) \(", result.stdout, re.M)
+    # CTest's closing list names the failed tests and those that did not run
+    # (skipped on purpose); only the first caught the fault.
+    failed = re.findall(r"^\s*\d+ - (\S+) \((?!Skipped\)|Disabled\))", result.stdout, re.M)
     return failed or ["(ctest: " + result.stdout.strip().splitlines()[-1] + ")"]
 
 
@@ -132,14 +134,17 @@ def plant(fault, log):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--quick", action="store_true", help="only the faults caught without Wine")
-    parser.add_argument("--only", help="fault numbers, comma-separated")
+    parser.add_argument("--only", help="fault numbers and ranges, comma-separated: 2,5-9")
     parser.add_argument("--no-baseline", action="store_true", help="skip the run on the unchanged tree")
     arguments = parser.parse_args()
 
     faults = load_faults(LIST)
     chosen = [f for f in faults if not arguments.quick or f.layer == "native"]
     if arguments.only:
-        numbers = {int(n) for n in arguments.only.split(",")}
+        numbers = set()
+        for part in arguments.only.split(","):  # 7 or 3-9
+            first, _, last = part.partition("-")
+            numbers.update(range(int(first), int(last or first) + 1))
         chosen = [f for f in chosen if f.number in numbers]
     with_wine = any(f.layer == "wine" for f in chosen)
     os.makedirs(TREE, exist_ok=True)
