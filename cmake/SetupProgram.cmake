@@ -24,7 +24,7 @@ set(SETUP_SOURCES
 # payload(RESOURCE SOURCE TIME FILE), as the product's payload list calls it:
 # packs SOURCE as RESOURCE's version-1 container (TIME empty: the file's
 # own time) and adds it to the product's resources.
-macro(payload name source time)
+macro(payload name source time file)
     set(_packed ${_product_dir}/packed/${name}.lz)
     if("${time}" STREQUAL "")
         set(_time_arguments "")
@@ -43,11 +43,7 @@ macro(payload name source time)
     list(APPEND _packed_files ${_packed})
     # The check record carries the file's own name (the resource compiler
     # turns the resource's to upper case), which lzari extract writes.
-    if(${ARGC} GREATER 3)
-        list(APPEND _check_arguments ${ARGV3} ${source})
-    else()
-        list(APPEND _check_arguments ${name} ${source})
-    endif()
+    list(APPEND _check_arguments ${file} ${source})
 endmacro()
 
 # product_files(NAME MANIFEST): the product's header and packed payloads

@@ -8,12 +8,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 given=$1 host=$2 jobs=$3
-manifest=$given
 if [ ! -e "$given" ]; then
     echo "make product: no manifest at $given" >&2
     exit 2
 fi
-manifest=$(realpath "$manifest")
+manifest=$(realpath "$given")
 tools=$(realpath "$host")/tools
 "$tools/product_tool" "$manifest"
 

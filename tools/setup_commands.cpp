@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <map>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -179,7 +179,8 @@ int verifyPayloads(const std::string& programPath, const std::string& folder)
     SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
     checkPayloadNames(contents, programPath, folder);
     // Names are compared as Windows compares them, without regard to case:
-    // the installer writes DocReader.EXE for the resource DOCREADER.EXE.
+    // a file the installer wrote and someone renamed to docreader.exe is
+    // still the one Windows would open.
     std::map<std::string, std::string> files;  // upper-case name: the name in the folder
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))

@@ -15,8 +15,8 @@
 // payload is decoded to check it.
 int listPayloads(const std::string& programPath);
 
-// Writes each payload into `folder` (made if missing) under its resource
-// name, with its time stamp. A payload that does not decode or fails its
+// Writes each payload into `folder` (made if missing) under the name the
+// installer writes, with its time stamp. A payload that does not decode or fails its
 // CRC-32 leaves no file; the others are still written. A file that is there
 // already is replaced only when `replace` says so (a symbolic link never),
 // and a name beginning with a dot is refused: then nothing is written.

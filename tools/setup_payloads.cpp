@@ -96,12 +96,11 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
     }
     if (contents.payloads.empty()) fail(path, "carries no payload resources");
     refuseSharedBytes(contents.payloads, path);
-    for (const auto& [name, record] : checksums)
-        if (!names.count(name)) contents.recordsWithoutPayload.push_back(name);
     if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(321));
-    for (const std::string& name : contents.recordsWithoutPayload)
-        contents.problems.push_back(path + ": " + payloadChecksName + " has a record for " + printableName(name) +
-                                    ", which the program does not carry" + stopsWith(321));
+    for (const auto& [name, record] : checksums)
+        if (!names.count(name))
+            contents.problems.push_back(path + ": " + payloadChecksName + " has a record for " + printableName(name) +
+                                        ", which the program does not carry" + stopsWith(321));
     return contents;
 }
 

@@ -23,7 +23,6 @@ struct SetupPayload {
 struct SetupContents {
     std::vector<SetupPayload> payloads;  // in the resource directory's order
     bool checksummed;
-    std::vector<std::string> recordsWithoutPayload;  // names in PAYLOADCRC that no resource has
     // Why the installer would stop before any payload is looked at (no
     // PAYLOADCRC, a record whose payload is missing), one line each.
     std::vector<std::string> problems;
