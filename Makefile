@@ -10,8 +10,8 @@
 #   make bench-installer
 #                setup.exe against an NSIS installer of the same files: sizes,
 #                time to the folder prompt, time from the click to done
-#   make fuzz    fuzz the decoder, the resource reader, what lzari reads of a
-#                container and a setup program, and the manifest check, for
+#   make fuzz    fuzz the decoder, what lzari reads of a container and a
+#                setup program, and the manifest check, for
 #                FUZZ_SECONDS each (default 300)
 #   make mutants plant the faults of tests/mutants.txt one at a time and say
 #                which the tests catch (QUICK=1: only those caught without Wine)
@@ -95,12 +95,9 @@ bench-installer: win32
 	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
 
 fuzz: sanitized
-	mkdir -p $(BUILD)/fuzz-corpus $(BUILD)/fuzz-pe-corpus
+	mkdir -p $(BUILD)/fuzz-corpus $(BUILD)/fuzz-setup-corpus $(BUILD)/fuzz-manifest-corpus
 	$(SANITIZED)/tests/fuzz/fuzz_decoder -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
 	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-corpus tests/fuzz/seeds
-	$(SANITIZED)/tests/fuzz/fuzz_pe_resources -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -timeout=10 \
-	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-pe-corpus tests/fuzz/pe_seeds
-	mkdir -p $(BUILD)/fuzz-setup-corpus $(BUILD)/fuzz-manifest-corpus
 	$(SANITIZED)/tests/fuzz/fuzz_setup_program -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=10 \
 	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-setup-corpus tests/fuzz/pe_seeds tests/fuzz/seeds
 	$(SANITIZED)/tests/fuzz/fuzz_manifest -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=10 \

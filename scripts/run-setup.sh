@@ -7,7 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 setup=$root/build/win32/wizard/setup.exe
-walk=$root/build/win32/tests/win32/wizard_walk.exe
+walk=$root/build/win32/wizard_walk.exe
 pictures=$root/build/pictures
 run() { "$root/scripts/wine-run.sh" "$@"; }
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}

@@ -20,6 +20,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build/wine-prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
+# PREFER_FOUND_DLLS (names, comma-separated): DLLs Wine takes from the search
+# path before its own, as Windows takes any DLL that is not a known one.
+[[ -z ${PREFER_FOUND_DLLS:-} ]] || WINEDLLOVERRIDES="$PREFER_FOUND_DLLS=n,b;$WINEDLLOVERRIDES"
 if [[ ${1:-} == --stop ]]; then
     wineserver -k 2>/dev/null || true
     exit 0

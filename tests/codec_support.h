@@ -39,10 +39,8 @@ inline Decoded decode(const Bytes& container)
     return decoded;
 }
 
-// Deterministic data: uniformly random bytes, English-like text, and a
-// mixture shaped like a program's payloads (code-like records, tables,
-// padding, text, noise and repeats). The same on every platform: mt19937's
-// raw output is fixed by the standard.
+// Deterministic data: uniformly random bytes and English-like text. The same
+// on every platform: mt19937's raw output is fixed by the standard.
 inline Bytes randomBytes(size_t count, uint32_t seed)
 {
     std::mt19937 generator(seed);
@@ -61,50 +59,6 @@ inline Bytes textBytes(size_t count, uint32_t seed)
     while (bytes.size() < count) {
         const char* word = words[generator() % (sizeof words / sizeof *words)];
         bytes.insert(bytes.end(), word, word + strlen(word));
-    }
-    bytes.resize(count);
-    return bytes;
-}
-
-inline Bytes mixedBytes(size_t count, uint32_t seed)
-{
-    std::mt19937 generator(seed);
-    Bytes bytes;
-    while (bytes.size() < count) {
-        size_t length = 64 + generator() % 2000;
-        switch (generator() % 6) {
-        case 0:  // code-like: opcodes from a small set with little-endian addresses
-            for (size_t i = 0; i < length; i += 5) {
-                static const uint8_t opcodes[] = {0x8B, 0x89, 0xE8, 0xFF, 0x83, 0x50, 0x55, 0xC3};
-                bytes.push_back(opcodes[generator() % 8]);
-                uint32_t address = 0x00401000 + (generator() % 4096) * 4;
-                for (int b = 0; b < 4; b++) bytes.push_back(uint8_t(address >> (8 * b)));
-            }
-            break;
-        case 1: {  // a table of 16-bit values rising slowly
-            uint16_t value = uint16_t(generator());
-            for (size_t i = 0; i < length; i += 2) {
-                value = uint16_t(value + generator() % 8);
-                bytes.push_back(uint8_t(value));
-                bytes.push_back(uint8_t(value >> 8));
-            }
-            break;
-        }
-        case 2: bytes.insert(bytes.end(), length, generator() % 2 ? 0 : 0xCC); break;  // padding
-        case 3: {
-            Bytes text = textBytes(length, generator());
-            bytes.insert(bytes.end(), text.begin(), text.end());
-            break;
-        }
-        case 4:  // already-compressed data
-            for (size_t i = 0; i < length; i++) bytes.push_back(uint8_t(generator()));
-            break;
-        default:  // a repeat from somewhere in the last 4 KB
-            if (bytes.size() > 4096) {
-                size_t from = bytes.size() - 1 - generator() % 4095;
-                for (size_t i = 0; i < length; i++) bytes.push_back(bytes[from + i]);
-            }
-        }
     }
     bytes.resize(count);
     return bytes;

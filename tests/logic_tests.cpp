@@ -1,6 +1,6 @@
 // The install engine's decisions, which need no platform: the folder rules
-// and the fatal reporter's limits. (The shortcut paths and the survey's lines
-// are seen whole in the wizard's scenarios.)
+// the survey's lines and the fatal reporter's limits. (The shortcut paths are
+// seen whole in the wizard's scenarios.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "fatal_format.h"
 #include "folder_rules.h"
 #include "install_limits.h"
+#include "survey_text.h"
 
 namespace {
 
@@ -53,6 +54,19 @@ TEST(Logic, FolderRules)
     const std::pair<const char*, int> cuts[] = {{"C:\\A\\B\\C", 6}, {"C:\\A\\B", 4}, {"C:\\A", -1}, {"C:\\", -1},
                                                 {"C:\\\\", 3}};
     for (const auto& [path, cut] : cuts) EXPECT_EQ(parentCutPosition(path), cut) << path;
+}
+
+// The versions the program names, and the next minor version of each (Windows
+// 10 without a manifest that declares it reports 6.2, as Windows 8 does).
+TEST(Logic, SurveyLines)
+{
+    std::string lines;
+    for (uint32_t major : {4, 5, 6, 10})
+        for (uint32_t minor : {0, 1, 2, 3}) lines += std::string(osTextFor(major, minor) + 26) + " ";
+    EXPECT_EQ(lines, "unsupported unsupported unsupported unsupported 2K XP unsupported unsupported Vista 7 8 unsupported "
+                     "unsupported unsupported unsupported unsupported ");
+    EXPECT_EQ(std::string(architectureTextFor(32)) + architectureTextFor(64) + architectureTextFor(16),
+              "Architecture: 32-bitArchitecture: 64-bitunsupported architecture");
 }
 
 bool formatMessage(char (&message)[fatalMessageSize], const char* format, ...)

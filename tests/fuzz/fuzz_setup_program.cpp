@@ -2,7 +2,7 @@
 // info) and a setup program (list, extract, verify: its resources, its
 // check records and each payload decoded and judged). Under
 // AddressSanitizer a read outside the input is a crash; beyond that, every
-// refusal must be one line.
+// payload must lie inside the input and every refusal must be one line.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         SetupContents contents = readSetupContents(input.data(), input.size(), "setup.exe");
         for (const SetupPayload& payload : contents.payloads) {
+            size_t offset = size_t(payload.container - input.data());
+            if (payload.container < input.data() || offset > size || payload.size > size - offset) abort();
             try {
                 checksumProblem(decodePayload(payload, "setup.exe"), payload, "setup.exe");
             } catch (const std::runtime_error& error) {
