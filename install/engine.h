@@ -43,7 +43,7 @@ void extractPayloads(HWND dialog);
 // ---- folders ------------------------------------------------------------
 // Creates `path` and every missing parent from the top down and makes it
 // the current directory; `path` is cut and restored on the way.
-bool createFolderPath(char* path);
+bool createFolderPath(wchar_t* path);
 bool createInstallFolder();
 
 // ---- files --------------------------------------------------------------
@@ -55,10 +55,12 @@ bool copyPayloads(HWND dialog);
 
 // ---- shortcuts ----------------------------------------------------------
 bool createShortcuts();
-int createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* description,
-                    const char* workingDirectory);
-HRESULT saveShellLink(const char* targetPath, const char* arguments, const char* linkPath, const char* description,
-                      int showCommand, const char* workingDirectory, const char* iconPath, int iconIndex);
+// The paths in UTF-16, the product's texts (arguments, description, icon) in
+// ASCII.
+int createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const char* arguments, const char* description,
+                    const wchar_t* workingDirectory);
+HRESULT saveShellLink(const wchar_t* targetPath, const char* arguments, const wchar_t* linkPath, const char* description,
+                      int showCommand, const wchar_t* workingDirectory, const char* iconPath, int iconIndex);
 
 // ---- system survey ------------------------------------------------------
 extern OSVERSIONINFOA osVersionInfo;

@@ -5,6 +5,10 @@
 #include "fatal_error.h"
 #include "platform_calls.h"
 
+// The payloads' names are ASCII (the manifest's check) and are written
+// relative to the install folder, the current directory (set in UTF-16): an
+// ANSI name is exact in every code page, and so is the fatal message that
+// names it.
 void writePayloadFile(const char* path, PayloadEntry entry)
 {
     if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND)

@@ -18,8 +18,8 @@ int payloadCount()
     return count;
 }
 
-char installFolder[MAX_PATH];
-char browsePath[MAX_PATH];
+wchar_t installFolder[MAX_PATH];
+wchar_t browsePath[MAX_PATH];
 const char shortcutArguments[] = "";
 const char shortcutIconPath[] = "";
 

@@ -51,7 +51,9 @@ extern PayloadEntry payloadTable[];
 // The number of rows before the terminator.
 int payloadCount();
 
-extern char installFolder[MAX_PATH];  // the proposed or chosen install folder
-extern char browsePath[MAX_PATH];     // the folder browser's result
+// Paths from the user and the system are held in UTF-16, as the system
+// gives them: an ANSI code page cannot hold every user's folder names.
+extern wchar_t installFolder[MAX_PATH];  // the proposed or chosen install folder
+extern wchar_t browsePath[MAX_PATH];     // the folder browser's result
 extern const char shortcutArguments[];
 extern const char shortcutIconPath[];

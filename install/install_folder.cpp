@@ -1,22 +1,22 @@
 // Creating the install folder with every missing parent, from the top down.
-#include <cstring>
+#include <cwchar>
 
 #include "engine.h"
 #include "folder_rules.h"
 
-bool createFolderPath(char* path)
+bool createFolderPath(wchar_t* path)
 {
     int cut = parentCutPosition(path);
     if (cut >= 0) {
-        char saved[264];  // 259 characters fit, with room to spare
-        strncpy(saved, path, sizeof saved - 1);
-        saved[sizeof saved - 1] = 0;
+        wchar_t saved[264];  // 259 characters fit, with room to spare
+        wcsncpy(saved, path, 263);
+        saved[263] = 0;
         path[cut] = 0;
         createFolderPath(path);  // a failing parent shows in its child's creation
-        strcpy(path, saved);
+        wcscpy(path, saved);
     }
-    if (!CreateDirectoryA(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    return SetCurrentDirectoryA(path) != 0;
+    if (!CreateDirectoryW(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    return SetCurrentDirectoryW(path) != 0;
 }
 
 bool createInstallFolder() { return validateInstallFolder() && createFolderPath(installFolder); }

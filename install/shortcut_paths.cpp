@@ -1,46 +1,47 @@
 #include "shortcut_paths.h"
 
 #include <cstring>
+#include <cwchar>
+#include <initializer_list>
 
-bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second, const char* third, const char* fourth)
+bool joinPath(wchar_t (&out)[MAX_PATH], PathPart first, PathPart second, PathPart third, PathPart fourth)
 {
-    const char* parts[] = {first, second, third, fourth};
     size_t used = 0;
-    for (const char* part : parts) {
-        size_t length = strlen(part);
-        if (length >= sizeof out - used) {
+    for (const PathPart& part : {first, second, third, fourth}) {
+        size_t length = part.wide ? wcslen(part.wide) : strlen(part.ascii);
+        if (length >= MAX_PATH - used) {
             out[0] = 0;
             return false;
         }
-        memcpy(out + used, part, length);
+        for (size_t i = 0; i < length; i++) out[used + i] = part.wide ? part.wide[i] : wchar_t(part.ascii[i]);
         used += length;
     }
     out[used] = 0;
     return true;
 }
 
-void removeTrailingBackslash(char* text)
+void removeTrailingBackslash(wchar_t* text)
 {
-    size_t length = strlen(text);
+    size_t length = wcslen(text);
     if (length > 0 && text[length - 1] == '\\') text[length - 1] = 0;
 }
 
-bool composeShortcutTarget(char (&target)[MAX_PATH])
+bool composeShortcutTarget(wchar_t (&target)[MAX_PATH])
 {
     return joinPath(target, installFolder, "\\", installConfig.productName, ".EXE");
 }
 
-bool composeDesktopLink(char (&link)[MAX_PATH], const char* profileFolder)
+bool composeDesktopLink(wchar_t (&link)[MAX_PATH], const wchar_t* profileFolder)
 {
     return joinPath(link, profileFolder, "\\Desktop\\", installConfig.productName, ".lnk");
 }
 
-bool composeGroupFolder(char (&folder)[MAX_PATH], const char* profileFolder)
+bool composeGroupFolder(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder)
 {
     return joinPath(folder, profileFolder, "\\Start Menu\\Programs\\", installConfig.groupName);
 }
 
-bool composeGroupLink(char (&link)[MAX_PATH], const char* groupFolder)
+bool composeGroupLink(wchar_t (&link)[MAX_PATH], const wchar_t* groupFolder)
 {
     return joinPath(link, groupFolder, "\\", installConfig.productName, ".lnk");
 }

@@ -1,21 +1,30 @@
 // The paths of the shortcut step, composed by plain concatenation into
-// buffers of MAX_PATH characters. A path that would not fit is refused, not
-// cut short.
+// buffers of MAX_PATH UTF-16 units. A path that would not fit is refused,
+// not cut short.
 #pragma once
 
 #include "install_config.h"
 
-// Joins the texts into `out`; false (and `out` empty) when the whole needs
-// more than MAX_PATH - 1 characters.
-bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second = "", const char* third = "",
-              const char* fourth = "");
+// A piece of a path: UTF-16 from the system or the user, or ASCII from the
+// product's texts.
+struct PathPart {
+    PathPart(const wchar_t* text) : wide(text), ascii(nullptr) {}
+    PathPart(const char* text) : wide(nullptr), ascii(text) {}
+    const wchar_t* wide;
+    const char* ascii;
+};
+
+// Joins the parts into `out`; false (and `out` empty) when the whole needs
+// more than MAX_PATH - 1 units.
+bool joinPath(wchar_t (&out)[MAX_PATH], PathPart first, PathPart second = "", PathPart third = "",
+              PathPart fourth = "");
 
 // Removes one trailing backslash, if there is one.
-void removeTrailingBackslash(char* text);
+void removeTrailingBackslash(wchar_t* text);
 
 // The step's paths. Each compose function returns false when its path would
 // not fit.
-bool composeShortcutTarget(char (&target)[MAX_PATH]);  // installFolder\QRV.EXE
-bool composeDesktopLink(char (&link)[MAX_PATH], const char* profileFolder);
-bool composeGroupFolder(char (&folder)[MAX_PATH], const char* profileFolder);
-bool composeGroupLink(char (&link)[MAX_PATH], const char* groupFolder);
+bool composeShortcutTarget(wchar_t (&target)[MAX_PATH]);  // installFolder\QRV.EXE
+bool composeDesktopLink(wchar_t (&link)[MAX_PATH], const wchar_t* profileFolder);
+bool composeGroupFolder(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder);
+bool composeGroupLink(wchar_t (&link)[MAX_PATH], const wchar_t* groupFolder);

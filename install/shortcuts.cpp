@@ -26,36 +26,37 @@ const char groupLinkFailed[] = "can't create link on start menu\nWin Err Code %i
 
 bool createShortcuts()
 {
-    char target[MAX_PATH];
+    wchar_t target[MAX_PATH];
     bool targetFits = composeShortcutTarget(target);
 
-    char profileFolder[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("USERPROFILE", profileFolder, sizeof profileFolder);
+    // The profile's name is the user's, in any alphabet.
+    wchar_t profileFolder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profileFolder, MAX_PATH);
     if (length == 0) reportFatal(162, "can't get user profile\nWin Err Code %i", int(GetLastError()));
     // A value that does not fit is reported as its needed size, with
     // nothing stored.
-    if (length >= sizeof profileFolder) reportTooLong(162, "can't get user profile\nWin Err Code %i");
+    if (length >= MAX_PATH) reportTooLong(162, "can't get user profile\nWin Err Code %i");
     removeTrailingBackslash(profileFolder);
 
-    char desktopLink[MAX_PATH];
+    wchar_t desktopLink[MAX_PATH];
     if (!targetFits || !composeDesktopLink(desktopLink, profileFolder)) reportTooLong(176, desktopLinkFailed);
     if (createShellLink(desktopLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
         reportFatal(176, desktopLinkFailed, int(GetLastError()));
 
-    char groupFolder[MAX_PATH];
+    wchar_t groupFolder[MAX_PATH];
     if (!composeGroupFolder(groupFolder, profileFolder)) reportTooLong(187, groupFolderFailed);
-    if (!CreateDirectoryA(groupFolder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!CreateDirectoryW(groupFolder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         reportFatal(187, groupFolderFailed, int(GetLastError()));
 
-    char groupLink[MAX_PATH];
+    wchar_t groupLink[MAX_PATH];
     if (!composeGroupLink(groupLink, groupFolder)) reportTooLong(197, groupLinkFailed);
     if (createShellLink(groupLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
         reportFatal(197, groupLinkFailed, int(GetLastError()));
     return true;
 }
 
-int createShellLink(const char* linkPath, const char* targetPath, const char* arguments, const char* description,
-                    const char* workingDirectory)
+int createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const char* arguments, const char* description,
+                    const wchar_t* workingDirectory)
 {
     // Without COM's calls the library cannot be initialised either.
     const ShellCalls& com = shellCalls();
@@ -66,34 +67,34 @@ int createShellLink(const char* linkPath, const char* targetPath, const char* ar
     return FAILED(saved) ? 76 : 0;
 }
 
-HRESULT saveShellLink(const char* targetPath, const char* arguments, const char* linkPath, const char* description,
-                      int showCommand, const char* workingDirectory, const char* iconPath, int iconIndex)
+HRESULT saveShellLink(const wchar_t* targetPath, const char* arguments, const wchar_t* linkPath, const char* description,
+                      int showCommand, const wchar_t* workingDirectory, const char* iconPath, int iconIndex)
 {
     if (!targetPath || !*targetPath || !arguments || !linkPath || !*linkPath || !description || showCommand < 0 ||
         !workingDirectory || !iconPath || iconIndex < 0)
         return E_INVALIDARG;
-    IShellLinkA* link = nullptr;
+    // The product's texts, ASCII, as the link object takes every text.
+    wchar_t wideArguments[MAX_PATH], wideDescription[MAX_PATH], wideIconPath[MAX_PATH];
+    if (!joinPath(wideArguments, arguments) || !joinPath(wideDescription, description) ||
+        !joinPath(wideIconPath, iconPath))
+        return E_INVALIDARG;
+    IShellLinkW* link = nullptr;
     auto createInstance = shellCalls().createInstance;
-    if (!createInstance || FAILED(createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (!createInstance || FAILED(createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return E_INVALIDARG;
     // The setters' results are not looked at: only the save decides.
     link->SetPath(targetPath);
-    link->SetArguments(arguments);
-    if (*description) link->SetDescription(description);
+    link->SetArguments(wideArguments);
+    if (*description) link->SetDescription(wideDescription);
     if (showCommand > 0) link->SetShowCmd(showCommand);
     if (*workingDirectory) link->SetWorkingDirectory(workingDirectory);
-    if (*iconPath && iconIndex >= 0) link->SetIconLocation(iconPath, iconIndex);
+    if (*iconPath && iconIndex >= 0) link->SetIconLocation(wideIconPath, iconIndex);
 
     IPersistFile* file = nullptr;
     HRESULT result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
     if (SUCCEEDED(result) && file) {
-        WCHAR widePath[MAX_PATH];
-        if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH) == 0) {
-            result = HRESULT_FROM_WIN32(GetLastError());
-        } else {
-            result = file->Save(widePath, TRUE);
-        }
+        result = file->Save(linkPath, TRUE);
         file->Release();
     } else {
         result = E_NOINTERFACE;  // no way to save the link

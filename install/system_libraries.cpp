@@ -86,8 +86,8 @@ const ShellCalls& shellCalls()
         HMODULE ole32 = loadSystemLibrary("ole32.dll");
         HMODULE shell32 = loadSystemLibrary("shell32.dll");
         if (shell32) {
-            calls.browseForFolder = dllFunction<decltype(calls.browseForFolder)>(shell32, "SHBrowseForFolderA");
-            calls.pathFromIdList = dllFunction<decltype(calls.pathFromIdList)>(shell32, "SHGetPathFromIDListA");
+            calls.browseForFolder = dllFunction<decltype(calls.browseForFolder)>(shell32, "SHBrowseForFolderW");
+            calls.pathFromIdList = dllFunction<decltype(calls.pathFromIdList)>(shell32, "SHGetPathFromIDListW");
         }
         if (ole32) {
             calls.taskMemFree = dllFunction<decltype(calls.taskMemFree)>(ole32, "CoTaskMemFree");

@@ -23,8 +23,8 @@ void initCommonControls();
 // The shell's and COM's calls the program makes, bound on first use; a
 // call its DLL lacks is null.
 struct ShellCalls {
-    decltype(&::SHBrowseForFolderA) browseForFolder;
-    decltype(&::SHGetPathFromIDListA) pathFromIdList;
+    decltype(&::SHBrowseForFolderW) browseForFolder;
+    decltype(&::SHGetPathFromIDListW) pathFromIdList;
     decltype(&::CoTaskMemFree) taskMemFree;
     decltype(&::CoInitialize) initialize;
     decltype(&::CoUninitialize) uninitialize;

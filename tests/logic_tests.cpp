@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "fatal_format.h"
@@ -13,12 +14,17 @@
 
 namespace {
 
-// A folder as validation leaves it: "valid: TEXT" or "refused: TEXT".
+// A folder as validation leaves it, "valid: TEXT" or "refused: TEXT": as
+// bytes, and the same as UTF-16 (each byte one unit, as Latin-1 has it).
 std::string validated(const std::string& folder)
 {
     char text[MAX_PATH] = {};
+    wchar_t wide[MAX_PATH] = {};
     strncpy(text, folder.c_str(), sizeof text - 1);
-    bool valid = validateFolderText(text);
+    for (size_t i = 0; i < folder.size(); i++) wide[i] = static_cast<unsigned char>(folder[i]);
+    bool valid = validateFolderText(text), wideValid = validateFolderText(wide);
+    std::string wideText(wide, wide + wcslen(wide));  // back to bytes
+    if (valid != wideValid || wideText != text) return "UTF-16 differs: " + wideText;
     return (valid ? "valid: " : "refused: ") + std::string(text);
 }
 
@@ -37,7 +43,7 @@ TEST(Logic, FolderRules)
         {"A:\\apps", "refused: A:\\apps"},
         {"b:\\apps", "refused: B:\\apps"},  // upper-cased even when refused
         {"1:\\apps", "refused: 1:\\apps"},
-        {"\xC3:\\apps", "refused: \xC3:\\apps"},  // bytes of 128 and more are never letters
+        {"\xC3:\\apps", "refused: \xC3:\\apps"},  // bytes and units of 128 and more are never letters
         {"\\\\server\\share", "refused: \\\\server\\share"},
         {"C:apps", "refused: C:apps"},
         {"C", "refused: C"},
@@ -53,7 +59,7 @@ TEST(Logic, FolderRules)
     // Creating a folder cuts it at its last backslash after the drive's root.
     const std::pair<const char*, int> cuts[] = {{"C:\\A\\B\\C", 6}, {"C:\\A\\B", 4}, {"C:\\A", -1}, {"C:\\", -1},
                                                 {"C:\\\\", 3}};
-    for (const auto& [path, cut] : cuts) EXPECT_EQ(parentCutPosition(path), cut) << path;
+    for (const auto& [path, cut] : cuts) EXPECT_EQ(parentCutPosition(path) * 1000 + parentCutPosition(std::wstring(path, path + strlen(path)).c_str()), cut * 1001) << path;
 }
 
 // The versions the program names, and the next minor version of each (Windows
@@ -62,9 +68,9 @@ TEST(Logic, SurveyLines)
 {
     std::string lines;
     for (uint32_t major : {4, 5, 6, 10})
-        for (uint32_t minor : {0, 1, 2, 3}) lines += std::string(osTextFor(major, minor) + 26) + " ";
-    EXPECT_EQ(lines, "unsupported unsupported unsupported unsupported 2K XP unsupported unsupported Vista 7 8 unsupported "
-                     "unsupported unsupported unsupported unsupported ");
+        for (uint32_t minor : {0, 1, 2, 3}) lines += std::string(osTextFor(major, minor) + 18) + " ";
+    EXPECT_EQ(lines, "unsupported unsupported unsupported unsupported Windows-2K Windows-XP unsupported unsupported "
+                     "Windows-Vista Windows-7 Windows-8 unsupported unsupported unsupported unsupported unsupported ");
     EXPECT_EQ(std::string(architectureTextFor(32)) + architectureTextFor(64) + architectureTextFor(16),
               "Architecture: 32-bitArchitecture: 64-bitunsupported architecture");
 }

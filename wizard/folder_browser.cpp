@@ -7,9 +7,9 @@
 #include "system_libraries.h"
 #include "wizard.h"
 
-const char* chooseFolder(HWND owner, const char* title)
+const wchar_t* chooseFolder(HWND owner, const wchar_t* title)
 {
-    BROWSEINFOA browse = {};
+    BROWSEINFOW browse = {};
     browse.hwndOwner = owner;
     browse.pszDisplayName = browsePath;
     browse.lpszTitle = title;

@@ -4,13 +4,14 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <cstring>
+#include <cwchar>
 #include <initializer_list>
 
 #include "control_ids.h"
 #include "engine.h"
 #include "fatal_format.h"  // formatText
 #include "folder_rules.h"
+#include "shortcut_paths.h"
 #include "wizard.h"
 
 namespace {
@@ -39,7 +40,7 @@ void showPrompt(HWND dialog)
 {
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "The files will be installed in the following folder:");
     showControl(dialog, IDC_FOLDER_TEXT, true);
-    SetDlgItemTextA(dialog, IDC_FOLDER_TEXT, installFolder);
+    SetDlgItemTextW(dialog, IDC_FOLDER_TEXT, installFolder);
     showControl(dialog, IDC_PROMPT_TEXT, true);
     SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "Install in this folder or some other path of your choosing?");
     SetDlgItemTextA(dialog, IDC_EXIT, "Exit");
@@ -127,11 +128,11 @@ int onInstall(HWND dialog)
 void onBrowse(HWND dialog)
 {
     EnableWindow(GetDlgItem(dialog, IDC_INSTALL), FALSE);
-    const char* chosen = chooseFolder(dialog, "select a folder");
-    if (!chosen) chosen = installConfig.defaultFolder;
-    else if (strlen(chosen) < 3) return;
-    strcpy(installFolder, chosen);  // both fit MAX_PATH
-    SetDlgItemTextA(dialog, IDC_FOLDER_TEXT, installFolder);
+    const wchar_t* chosen = chooseFolder(dialog, L"select a folder");
+    if (!chosen) joinPath(installFolder, installConfig.defaultFolder);  // fits: checked when built
+    else if (wcslen(chosen) < 3) return;
+    else wcscpy(installFolder, chosen);  // fits MAX_PATH
+    SetDlgItemTextW(dialog, IDC_FOLDER_TEXT, installFolder);
     // Validation may normalise installFolder; the line keeps the text as chosen.
     if (validateInstallFolder()) {
         EnableWindow(GetDlgItem(dialog, IDC_INSTALL), TRUE);

@@ -3,9 +3,8 @@
 // modal dialog that does all the rest.
 #include <windows.h>
 
-#include <cstring>
-
 #include "engine.h"
+#include "shortcut_paths.h"
 #include "system_libraries.h"
 #include "wizard.h"
 
@@ -14,11 +13,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     restrictDllSearch();  // before anything can load a DLL by name
     preloadSystemLibraries();
     appInstance = instance;
-    strcpy(installFolder, installConfig.defaultFolder);  // fits: checked when built
+    joinPath(installFolder, installConfig.defaultFolder);  // fits: checked when built
     loadLogo();
     initCommonControls();  // the dialog's progress bars need their class
     detectOsVersion();
     detectArchitecture();
-    DialogBoxParamA(appInstance, "SETUP", nullptr, setupDialogProc, 0);
+    // A Unicode dialog, so that the folder line shows any folder's name.
+    DialogBoxParamW(appInstance, L"SETUP", nullptr, setupDialogProc, 0);
     return 0;
 }

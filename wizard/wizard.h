@@ -14,5 +14,6 @@ void onBrowse(HWND dialog);
 void centerWindow(HWND dialog);
 
 // The shell's folder browser: the chosen folder's path (in browsePath), or
-// null when the user cancelled or the choice has no file-system path.
-const char* chooseFolder(HWND owner, const char* title);
+// null when the user cancelled or the choice has no file-system path. The
+// path is UTF-16, as the user named the folder.
+const wchar_t* chooseFolder(HWND owner, const wchar_t* title);

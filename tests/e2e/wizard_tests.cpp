@@ -77,15 +77,18 @@ void expectInstalled(const std::string& folder, const std::string& profile = "")
     std::string link = upperCase(folder + "\\QRV.EXE") + "||" + description + "|" + upperCase(folder) + "|" +
                        std::to_string(SW_SHOWNORMAL);
     for (const char* in : {"\\Desktop\\", "\\Start Menu\\Programs\\Arvendal\\"})
-        EXPECT_TRUE(profile.empty() || linkText(profile + in + "QRV.lnk") == link) << in;
+        EXPECT_EQ(profile.empty() ? link : linkText(profile + in + "QRV.lnk"), link) << in;
 }
 
-// The paths an install may change: the folder and its parents, the files,
-// and in the profile the links (and their group folder) named.
-std::string installPaths(const std::string& profile = "", const std::vector<std::string>& links = {})
+// The paths an install may change: the default folder and its parents, or
+// a folder that is there already; the files; and in the profile the links
+// (and their group folder) named.
+std::string installPaths(const std::string& profile = "", const std::vector<std::string>& links = {},
+                         const std::string& folder = "")
 {
-    DriveSnapshot paths = {{"C:\\ARVENDAL", ""}, {"C:\\ARVENDAL\\QRV", ""}};
-    for (const auto& file : files) paths[upperCase(defaultFolder + "\\" + file.first)] = {};
+    DriveSnapshot paths;
+    if (folder.empty()) paths = {{"C:\\ARVENDAL", ""}, {"C:\\ARVENDAL\\QRV", ""}};
+    for (const auto& file : files) paths[upperCase((folder.empty() ? defaultFolder : folder) + "\\" + file.first)] = {};
     for (const std::string& link : links) paths[upperCase(profile + link)] = {};
     return changedPaths({}, paths);
 }
@@ -125,48 +128,54 @@ void plantDlls(const ScratchFolder& downloads, const ScratchFolder& current)
 // beside itself, which the drive's snapshot shows.
 TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
 {
-    TestProfile profile;
     ScratchFolder downloads, current;
     ASSERT_NO_FATAL_FAILURE(plantDlls(downloads, current));
-    DriveSnapshot before = snapshotTree("C:");
-    {
-        Wizard wizard = start(profile.path + "\\", downloads / "setup.exe", current.path);  // a trailing backslash changes nothing
-        ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
-        EXPECT_EQ(shown(wizard, {IDC_INFO_TEXT, IDC_NOTICE_TEXT, IDC_OS_TEXT, IDC_ARCH_TEXT}),
-                  "This program will install\nVersion 6.10 of QRV\n" + description +
-                      "\n|You may need to disable your antivirus before proceeding.|Operating System: Windows-7|" + architecture + "|");
-        // The logo is drawn, stretched over its control: its dark field is on the screen.
-        HWND logo = GetDlgItem(wizard.window(), IDC_LOGO);
-        EXPECT_EQ(GetWindowLongA(logo, GWL_STYLE) & 0xFFFF001F, LONG(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
-        RECT area, window;
-        GetWindowRect(logo, &area);
-        Sleep(300);  // the first painting done
-        HDC screen = GetDC(nullptr);
-        COLORREF corner = GetPixel(screen, area.left + 2, area.bottom - 3);
-        ReleaseDC(nullptr, screen);
-        EXPECT_LT(GetRValue(corner) + GetGValue(corner) + GetBValue(corner), 3 * 128) << "no dark logo on the screen";
-        GetWindowRect(wizard.window(), &window);
-        EXPECT_LE(abs(window.left + window.right - GetSystemMetrics(SM_CXSCREEN)) +
-                      abs(window.top + window.bottom - GetSystemMetrics(SM_CYSCREEN)), 2) << "centred";
-        EXPECT_EQ(bar(wizard, IDC_EXTRACT_PROGRESS), "4 of 0..5") << "over five payloads, never showing 5";
-        wizard.pressKey(VK_ESCAPE);
-        wizard.pressKey(VK_RETURN);
-        Sleep(500);
-        ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard)) << "Escape and Enter do nothing";
+    // Profiles named in ASCII, and in letters the Western code page lacks.
+    ASSERT_EQ(GetACP(), 1252u) << "Wine runs with another code page than the Western one";
+    for (const char* name : {"", " Дмитрий", " Łukasz"}) {
+        SCOPED_TRACE(name);
+        removeTree("C:\\Arvendal");
+        TestProfile profile(true, true, name);
+        DriveSnapshot before = snapshotTree("C:");
+        {
+            Wizard wizard = start(profile.path + "\\", downloads / "setup.exe", current.path);  // a trailing backslash changes nothing
+            ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
+            EXPECT_EQ(shown(wizard, {IDC_INFO_TEXT, IDC_NOTICE_TEXT, IDC_OS_TEXT, IDC_ARCH_TEXT}),
+                      "This program will install\nVersion 6.10 of QRV\n" + description +
+                          "\n|You may need to disable your antivirus before proceeding.|Operating System: Windows-7|" + architecture + "|");
+            // The logo is drawn, stretched over its control: its dark field is on the screen.
+            HWND logo = GetDlgItem(wizard.window(), IDC_LOGO);
+            EXPECT_EQ(GetWindowLongA(logo, GWL_STYLE) & 0xFFFF001F, LONG(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW));
+            RECT area, window;
+            GetWindowRect(logo, &area);
+            Sleep(300);  // the first painting done
+            HDC screen = GetDC(nullptr);
+            COLORREF corner = GetPixel(screen, area.left + 2, area.bottom - 3);
+            ReleaseDC(nullptr, screen);
+            EXPECT_LT(GetRValue(corner) + GetGValue(corner) + GetBValue(corner), 3 * 128) << "no dark logo on the screen";
+            GetWindowRect(wizard.window(), &window);
+            EXPECT_LE(abs(window.left + window.right - GetSystemMetrics(SM_CXSCREEN)) +
+                          abs(window.top + window.bottom - GetSystemMetrics(SM_CYSCREEN)), 2) << "centred";
+            EXPECT_EQ(bar(wizard, IDC_EXTRACT_PROGRESS), "4 of 0..5") << "over five payloads, never showing 5";
+            wizard.pressKey(VK_ESCAPE);
+            wizard.pressKey(VK_RETURN);
+            Sleep(500);
+            ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard)) << "Escape and Enter do nothing";
 
-        ASSERT_TRUE(wizard.click(IDC_INSTALL));
-        ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT) && wizard.waitUntilFocused(IDC_EXIT)) << wizard.describe();
-        EXPECT_EQ(shown(wizard, {IDC_STATUS_TEXT, IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_INSTALL, IDC_BROWSE, IDC_EXIT, IDC_COPY_PROGRESS}),
-                  "Files have been copied to the following folder:|" + defaultFolder +
-                      "|The software has been successfully installed.|-|-|Exit|-|");
-        EXPECT_EQ(bar(wizard, IDC_COPY_PROGRESS), "4 of 0..5");
-        ASSERT_TRUE(wizard.click(IDC_EXIT));
-        EXPECT_EQ(wizard.waitForExit(), 0u);
+            ASSERT_TRUE(wizard.click(IDC_INSTALL));
+            ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT) && wizard.waitUntilFocused(IDC_EXIT)) << wizard.describe();
+            EXPECT_EQ(shown(wizard, {IDC_STATUS_TEXT, IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_INSTALL, IDC_BROWSE, IDC_EXIT, IDC_COPY_PROGRESS}),
+                      "Files have been copied to the following folder:|" + defaultFolder +
+                          "|The software has been successfully installed.|-|-|Exit|-|");
+            EXPECT_EQ(bar(wizard, IDC_COPY_PROGRESS), "4 of 0..5");
+            ASSERT_TRUE(wizard.click(IDC_EXIT));
+            EXPECT_EQ(wizard.waitForExit(), 0u);
+        }
+        expectInstalled(defaultFolder, profile.path);
+        EXPECT_EQ(changedPaths(before, snapshotTree("C:")),
+                  installPaths(profile.path, {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal",
+                                              "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"}));
     }
-    expectInstalled(defaultFolder, profile.path);
-    EXPECT_EQ(changedPaths(before, snapshotTree("C:")),
-              installPaths(profile.path, {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal",
-                                          "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"}));
 }
 
 // The folder browser, opened from the wizard and driven by keyboard as a
@@ -197,7 +206,7 @@ const std::vector<std::pair<std::vector<WORD>, const char*>> driveC = {{{VK_HOME
 
 TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderInstall)
 {
-    const std::string chosen = "C:\\Arvendal\\Chosen Place";
+    const std::string chosen = "C:\\Arvendal\\Łódź дом";  // beyond the Western code page
     TestProfile profile;
     Wizard wizard = start(profile.path);
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
@@ -208,24 +217,27 @@ TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderIns
 
     // The only folder in C:\Arvendal, chosen in the tree; while a file stands
     // in its place the install click silently does nothing. An older install
-    // there, of longer files, is replaced.
+    // there, of longer files, is replaced, and nothing else changes.
     CreateDirectoryA("C:\\Arvendal", nullptr);
-    CreateDirectoryA(chosen.c_str(), nullptr);
+    CreateDirectoryW(wide(chosen).c_str(), nullptr);
     std::vector<std::pair<std::vector<WORD>, const char*>> toChosen = driveC;
     toChosen.insert(toChosen.end(), {{{VK_RIGHT, VK_RIGHT}, "Arvendal"}, {{VK_RIGHT, VK_RIGHT}, ""}});
     ASSERT_NO_FATAL_FAILURE(browse(wizard, toChosen, IDOK, chosen));
-    RemoveDirectoryA(chosen.c_str());
+    RemoveDirectoryW(wide(chosen).c_str());
     writeWholeFile(chosen, "a file, not a folder");
     ASSERT_TRUE(wizard.click(IDC_INSTALL)) << wizard.describe();
     Sleep(1000);
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard, chosen));
-    DeleteFileA(chosen.c_str());
-    CreateDirectoryA(chosen.c_str(), nullptr);
+    DeleteFileW(wide(chosen).c_str());
+    CreateDirectoryW(wide(chosen).c_str(), nullptr);
     for (const auto& file : files) writeWholeFile(chosen + "\\" + file.first, std::string(20000, 'o'));
+    DriveSnapshot before = snapshotTree("C:");
     ASSERT_TRUE(wizard.click(IDC_INSTALL));
     ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
     expectInstalled(chosen, profile.path);
-    EXPECT_FALSE(folderExists(defaultFolder)) << "nothing in the default folder";
+    EXPECT_EQ(changedPaths(before, snapshotTree("C:")),
+              installPaths(profile.path, {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal",
+                                          "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"}, chosen));
 }
 
 std::string resourceOf(const std::string& program, const char* name)

@@ -13,6 +13,7 @@
 
 #include "engine.h"
 #include "platform_calls.h"
+#include "shortcut_paths.h"
 #include "win32_support.h"
 
 namespace {
@@ -67,7 +68,7 @@ int runStep(int argc, char** argv)
         static uint8_t bytes[] = "new bytes";
         writePayloadFile(argument.c_str(), PayloadEntry{"file", bytes, sizeof bytes - 1, {0, 0}});
     } else if (step == "shortcuts") {
-        strcpy(installFolder, installConfig.defaultFolder);
+        joinPath(installFolder, installConfig.defaultFolder);
         createShortcuts();
     } else if (step == "survey") {
         detectOsVersion();

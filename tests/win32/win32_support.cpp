@@ -9,19 +9,34 @@
 
 namespace fs = std::filesystem;
 
+std::wstring wide(const std::string& utf8)
+{
+    std::wstring text(utf8.size() + 1, L'\0');
+    text.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &text[0], int(text.size())) - 1);
+    return text;
+}
+
+std::string utf8(const std::wstring& wide)
+{
+    std::string text(wide.size() * 3 + 1, '\0');
+    text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &text[0], int(text.size()), nullptr, nullptr) - 1);
+    return text;
+}
+
 void removeTree(const std::string& path)
 {
     std::error_code ignored;
-    for (const auto& entry : fs::recursive_directory_iterator(path, ignored))
-        SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
-    fs::remove_all(path, ignored);
+    for (const auto& entry : fs::recursive_directory_iterator(fs::u8path(path), ignored))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only files too
+    fs::remove_all(fs::u8path(path), ignored);
 }
 
-ScratchFolder::ScratchFolder()
+ScratchFolder::ScratchFolder(const std::string& name)
 {
     static int made = 0;
-    path = (fs::temp_directory_path() / ("setup-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made))).string();
-    fs::create_directory(path);
+    path = (fs::temp_directory_path() / fs::u8path("setup-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                                   std::to_string(++made) + name)).u8string();
+    fs::create_directory(fs::u8path(path));
 }
 
 ScratchFolder::~ScratchFolder()
@@ -30,21 +45,24 @@ ScratchFolder::~ScratchFolder()
     removeTree(path);
 }
 
-TestProfile::TestProfile(bool desktop, bool programs)
+TestProfile::TestProfile(bool desktop, bool programs, const std::string& name) : ScratchFolder(name)
 {
-    if (desktop) fs::create_directory(*this / "Desktop");
-    if (programs) fs::create_directories(*this / "Start Menu\\Programs");
+    if (desktop) fs::create_directory(fs::u8path(*this / "Desktop"));
+    if (programs) fs::create_directories(fs::u8path(*this / "Start Menu\\Programs"));
 }
 
 std::string readWholeFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fs::u8path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeWholeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-bool folderExists(const std::string& path) { return fs::is_directory(path); }
-bool fileExists(const std::string& path) { return fs::is_regular_file(path); }
+void writeWholeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(fs::u8path(path), std::ios::binary) << bytes;
+}
+bool folderExists(const std::string& path) { return fs::is_directory(fs::u8path(path)); }
+bool fileExists(const std::string& path) { return fs::is_regular_file(fs::u8path(path)); }
 
 std::string upperCase(std::string text)
 {
@@ -75,7 +93,7 @@ std::string fileTimesText(unsigned long long allThree)
 
 std::string fileTimesText(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     FILETIME created, accessed, written;
     bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, &created, &accessed, &written);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
@@ -86,24 +104,26 @@ std::string linkText(const std::string& linkPath)
 {
     std::string bytes = readWholeFile(linkPath), text = "no link";
     CoInitialize(nullptr);
-    IShellLinkA* link = nullptr;
+    IShellLinkW* link = nullptr;
     IPersistFile* file = nullptr;
-    WCHAR widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH);
     if (bytes.size() >= 76 &&
-        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                    reinterpret_cast<void**>(&link))) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(widePath, STGM_READ))) {
-        char path[1024], arguments[1024], description[1024], folder[1024];
-        link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH);
-        link->GetArguments(arguments, sizeof arguments);
-        link->GetDescription(description, sizeof description);
-        link->GetWorkingDirectory(folder, sizeof folder);
+        SUCCEEDED(file->Load(wide(linkPath).c_str(), STGM_READ))) {
+        wchar_t path[1024], arguments[1024], description[1024], folder[1024];
+        // The target as the shell resolves it, from the link's item list
+        // (Wine keeps the path beside it in the ANSI code page only).
+        LPITEMIDLIST target = nullptr;
+        if (FAILED(link->GetIDList(&target)) || !SHGetPathFromIDListW(target, path)) path[0] = 0;
+        CoTaskMemFree(target);
+        link->GetArguments(arguments, 1024);
+        link->GetDescription(description, 1024);
+        link->GetWorkingDirectory(folder, 1024);
         int showCommand;  // the header's ShowCommand field
         memcpy(&showCommand, &bytes[60], 4);
-        text = upperCase(path) + "|" + arguments + "|" + description + "|" + upperCase(folder) + "|" +
-               std::to_string(showCommand);
+        text = upperCase(utf8(path)) + "|" + utf8(arguments) + "|" + utf8(description) + "|" + upperCase(utf8(folder)) +
+               "|" + std::to_string(showCommand);
     }
     if (file) file->Release();
     if (link) link->Release();
@@ -115,10 +135,10 @@ DriveSnapshot snapshotTree(const std::string& root)
 {
     DriveSnapshot snapshot;
     std::error_code error;
-    for (fs::recursive_directory_iterator at(root + "\\", error), end; at != end; at.increment(error)) {
+    for (fs::recursive_directory_iterator at(fs::u8path(root + "\\"), error), end; at != end; at.increment(error)) {
         WIN32_FILE_ATTRIBUTE_DATA file = {};
-        std::string path = at->path().string();
-        GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &file);
+        std::string path = at->path().u8string();
+        GetFileAttributesExW(at->path().c_str(), GetFileExInfoStandard, &file);
         bool folder = file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
         snapshot[upperCase(path)] = folder ? "folder" : std::to_string(file.nFileSizeLow) +
                                                         timesText(file.ftCreationTime, {}, file.ftLastWriteTime);
@@ -154,9 +174,9 @@ HWND waitForWindowOf(DWORD processId, const std::function<bool(HWND)>& matches, 
 
 std::string windowText(HWND window)
 {
-    char text[2048] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[2048] = L"";
+    GetWindowTextW(window, text, 2048);
+    return utf8(text);
 }
 
 // A message box: a dialog with the box's text control (the programs' own
@@ -171,7 +191,7 @@ bool isMessageBox(HWND window)
 Wizard::Wizard(const std::string& profile, const std::string& command, const std::function<bool(HWND)>& isItsWindow,
                int intervalMs, const std::string& currentFolder)
 {
-    SetEnvironmentVariableA("USERPROFILE", profile.empty() ? nullptr : profile.c_str());
+    SetEnvironmentVariableW(L"USERPROFILE", profile.empty() ? nullptr : wide(profile).c_str());
     std::string line = command[0] == '"' ? command : "\"" + command + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

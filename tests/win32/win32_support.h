@@ -9,10 +9,16 @@
 #include <map>
 #include <string>
 
-// A fresh folder under the temporary folder, removed with all it holds
-// (read-only files too) when the test ends.
+// Paths and texts are UTF-8 throughout, as the system's UTF-16 converts to
+// and from it without loss: a profile or folder may be named in any
+// alphabet.
+std::wstring wide(const std::string& utf8);
+std::string utf8(const std::wstring& wide);
+
+// A fresh folder under the temporary folder (its name ending in `name`),
+// removed with all it holds (read-only files too) when the test ends.
 struct ScratchFolder {
-    ScratchFolder();
+    explicit ScratchFolder(const std::string& name = "");
     ~ScratchFolder();
     std::string operator/(const std::string& name) const { return path + "\\" + name; }
     std::string path;
@@ -21,7 +27,7 @@ void removeTree(const std::string& path);
 
 // A profile folder with Desktop and Start Menu\Programs (or without them).
 struct TestProfile : ScratchFolder {
-    explicit TestProfile(bool desktop = true, bool programs = true);
+    explicit TestProfile(bool desktop = true, bool programs = true, const std::string& name = "");
 };
 
 std::string readWholeFile(const std::string& path);
