@@ -10,10 +10,13 @@
 #include "install_config.h"
 
 // ---- progress -----------------------------------------------------------
-// Both passes: the status text, the bar shown with the range 0 .. number of
-// payload rows (returned), the row's index set before each row, the bar
-// hidden at the end; the bar never shows the full count.
-int beginProgress(HWND dialog, const char* status, int bar);
+// Both passes: the status text, the bar shown with the range 0 .. `range`,
+// positions set as the pass goes, the bar hidden at the end. The copy bar
+// counts payload rows: the row's index is set before each row, so it never
+// shows the full count. The extraction bar counts decoded bytes in
+// thousandths and shows the full range once every payload is decoded.
+constexpr int extractionRange = 1000;
+void beginProgress(HWND dialog, const char* status, int bar, int range);
 void showProgress(HWND dialog, int bar, int row);
 void endProgress(HWND dialog, int bar);
 
@@ -30,14 +33,27 @@ struct ResourceData {
 // without regard to letter case; read in place, never copied or released.
 // Codes 321 (not found), 324 (not loaded), 326 (not locked).
 ResourceData loadResourceData(const char* name, WORD type);
+// The same without the report: 0, or the code, with the system's error left
+// for GetLastError; and the report of such a code.
+int findResourceData(const char* name, WORD type, ResourceData* resource);
+[[noreturn]] void reportResourceFailure(int code, const char* name, DWORD error);
 
 void loadLogo();
 
-// Decodes every payload resource into its row, in table order, with the
-// extraction progress bar. Codes as loadResourceData's (for the payloads
-// and for the check resource), 344 (a container of another kind than
-// version 1), 346 (a container that does not decode) and 348 (decoded bytes
-// that do not match their recorded CRC-32).
+// Decodes every payload resource into its row, in table order, on a worker
+// thread started as early as start-up allows, so that the dialog is made,
+// painted and kept answering while it runs. The worker stops at the first
+// payload that fails and only records it; the dialog's thread reports it
+// once the worker is done: codes as loadResourceData's (for the payloads and
+// for the check resource), 344 (a container of another kind than version
+// 1), 346 (a container that does not decode) and 348 (decoded bytes that do
+// not match their recorded CRC-32).
+void startExtraction();           // no-op once started
+bool extractionDone();            // the worker has ended (or never could start)
+int extractionPosition();         // 0 .. extractionRange - 1 while it runs
+void finishExtraction(HWND dialog);  // waits for the worker, reports a failure, hides the bar
+// The whole pass at once, as the dialog's step runs it: start (if not
+// started yet), bar, wait, report.
 void extractPayloads(HWND dialog);
 
 // ---- folders ------------------------------------------------------------

@@ -1,6 +1,8 @@
-// The extraction pass: every payload resource decoded into its row.
+// The extraction pass: every payload resource decoded into its row, on a
+// worker thread, while the dialog's thread shows the bar and reports.
 #include "engine.h"  // windows.h comes first
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +15,17 @@
 namespace {
 
 constexpr WORD rcDataType = 10;  // RT_RCDATA
+
+// The worker's state. The dialog's thread reads the counters while the
+// worker runs, and the rest only once the worker has ended.
+HANDLE worker;
+std::atomic<uint32_t> finishedBytes{0};  // decoded bytes of the rows done
+std::atomic<uint32_t> totalBytes{0};     // of every row, as the length fields give them
+struct Failure {
+    int code;  // 0: none
+    const char* name;
+    DWORD error;  // the system's, for a resource's codes
+} failure;
 
 // Decodes one container. A length field that no stream of the container's
 // size can honestly fill is not decoded at all (it could only allocate and
@@ -60,29 +73,98 @@ bool matchesItsCheck(const PayloadEntry& row, ResourceData checks)
            crc32Update(0, row.data, row.size) == expected;
 }
 
+// The decoded length a row's container promises, for the bar: 0 when it
+// cannot be found or read, whose failure shows in its turn.
+uint32_t promisedLength(const char* name)
+{
+    ResourceData packed;
+    PayloadFields fields;
+    if (findResourceData(name, rcDataType, &packed) || !readPayloadFields(packed.data, packed.size, &fields)) return 0;
+    return fields.textLength <= payloadLengthBound(fields.streamSize) ? fields.textLength : 0;
+}
+
+// One row decoded into its place: 0, or the code it fails with.
+int extractRow(PayloadEntry& row, ResourceData checks)
+{
+    ResourceData packed;
+    if (int code = findResourceData(row.fileName, rcDataType, &packed)) return code;
+    BufferResult decoded = decodePayload(packed);
+    row.data = decoded.data;
+    row.size = decoded.size;
+    // Only a version-1 container is accepted. One with neither magic
+    // leaves the version of the previous decode in place, so it is
+    // refused by its magic, not judged by another payload's version.
+    if (payloadFormatVersion < 1 || !beginsWithAMagic(packed)) return 344;
+    // A non-empty payload without its bytes must not be installed as an
+    // empty file.
+    if (!row.data && !holdsAnEmptyFile(packed)) return 346;
+    if (!matchesItsCheck(row, checks)) return 348;
+    row.fileTime = payloadFileTime;
+    return 0;
+}
+
+DWORD WINAPI extractAll(LPVOID)
+{
+    ResourceData checks;
+    if (int code = findResourceData(payloadChecksName, rcDataType, &checks)) {
+        failure = Failure{code, payloadChecksName, GetLastError()};
+        return 0;
+    }
+    uint32_t total = 0;
+    for (int i = 0; payloadTable[i].fileName; i++) total += promisedLength(payloadTable[i].fileName);
+    totalBytes = total;
+    for (int i = 0; payloadTable[i].fileName; i++) {
+        if (int code = extractRow(payloadTable[i], checks)) {
+            failure = Failure{code, payloadTable[i].fileName, GetLastError()};
+            return 0;
+        }
+        finishedBytes += payloadTable[i].size;
+    }
+    return 0;
+}
+
 }  // namespace
+
+void startExtraction()
+{
+    if (worker) return;
+    // Without a thread the pass runs here, at once.
+    worker = CreateThread(nullptr, 0, extractAll, nullptr, 0, nullptr);
+    if (!worker) extractAll(nullptr);
+    if (!worker) worker = INVALID_HANDLE_VALUE;
+}
+
+bool extractionDone() { return worker == INVALID_HANDLE_VALUE || WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }
+
+int extractionPosition()
+{
+    // Between two rows the sum may count the last row twice for a moment:
+    // the bar never moves back, and its end is the pass's.
+    static int shown = 0;
+    uint64_t done = uint64_t(finishedBytes) + lzariDecodedBytes.load(std::memory_order_relaxed);
+    uint32_t total = totalBytes;
+    int position = total ? int(done * extractionRange / total) : 0;
+    if (position > shown) shown = position < extractionRange ? position : extractionRange - 1;
+    return shown;
+}
+
+void finishExtraction(HWND dialog)
+{
+    if (worker != INVALID_HANDLE_VALUE) WaitForSingleObject(worker, INFINITE);
+    switch (failure.code) {
+    case 0: break;
+    case 344: reportFatal(344, "resource was compressed with the wrong version of LZARI");
+    case 346: reportFatal(346, "can't decode resource %s", failure.name);
+    case 348: reportFatal(348, "resource %s is damaged", failure.name);
+    default: reportResourceFailure(failure.code, failure.name, failure.error);
+    }
+    showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionRange);
+    endProgress(dialog, IDC_EXTRACT_PROGRESS);
+}
 
 void extractPayloads(HWND dialog)
 {
-    beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS);
-    ResourceData checks = loadResourceData(payloadChecksName, rcDataType);
-    for (int i = 0; payloadTable[i].fileName; i++) {
-        PayloadEntry& row = payloadTable[i];
-        showProgress(dialog, IDC_EXTRACT_PROGRESS, i);
-        ResourceData packed = loadResourceData(row.fileName, rcDataType);
-        BufferResult decoded = decodePayload(packed);
-        row.data = decoded.data;
-        row.size = decoded.size;
-        // Only a version-1 container is accepted. One with neither magic
-        // leaves the version of the previous decode in place, so it is
-        // refused by its magic, not judged by another payload's version.
-        if (payloadFormatVersion < 1 || !beginsWithAMagic(packed))
-            reportFatal(344, "resource was compressed with the wrong version of LZARI");
-        // A non-empty payload without its bytes must not be installed as an
-        // empty file.
-        if (!row.data && !holdsAnEmptyFile(packed)) reportFatal(346, "can't decode resource %s", row.fileName);
-        if (!matchesItsCheck(row, checks)) reportFatal(348, "resource %s is damaged", row.fileName);
-        row.fileTime = payloadFileTime;
-    }
-    endProgress(dialog, IDC_EXTRACT_PROGRESS);
+    startExtraction();
+    beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
+    finishExtraction(dialog);
 }

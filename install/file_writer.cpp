@@ -31,7 +31,7 @@ void writePayloadFile(const char* path, PayloadEntry entry)
 
 bool copyPayloads(HWND dialog)
 {
-    beginProgress(dialog, "Copying files...", IDC_COPY_PROGRESS);
+    beginProgress(dialog, "Copying files...", IDC_COPY_PROGRESS, payloadCount());
     for (int i = 0; payloadTable[i].fileName; i++) {
         showProgress(dialog, IDC_COPY_PROGRESS, i);
         writePayloadFile(payloadTable[i].fileName, payloadTable[i]);

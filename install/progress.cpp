@@ -5,13 +5,11 @@
 
 #include "control_ids.h"
 
-int beginProgress(HWND dialog, const char* status, int bar)
+void beginProgress(HWND dialog, const char* status, int bar, int range)
 {
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, status);
     ShowWindow(GetDlgItem(dialog, bar), SW_SHOW);
-    int count = payloadCount();
-    SendDlgItemMessageA(dialog, bar, PBM_SETRANGE, 0, MAKELPARAM(0, WORD(count)));
-    return count;
+    SendDlgItemMessageA(dialog, bar, PBM_SETRANGE, 0, MAKELPARAM(0, WORD(range)));
 }
 
 void showProgress(HWND dialog, int bar, int row) { SendDlgItemMessageA(dialog, bar, PBM_SETPOS, WPARAM(row), 0); }

@@ -6,18 +6,35 @@
 HINSTANCE appInstance;
 const BITMAPINFO* logoDib;
 
-ResourceData loadResourceData(const char* name, WORD type)
+int findResourceData(const char* name, WORD type, ResourceData* resource)
 {
     HRSRC found = FindResourceA(appInstance, name, MAKEINTRESOURCEA(type));
-    if (!found) reportFatal(321, "can't find resource %s\nWin Err Code %i", name, int(GetLastError()));
+    if (!found) return 321;
     // The size is taken before the load and not tested: an empty resource
     // has 0 bytes and no error.
     DWORD size = SizeofResource(appInstance, found);
     HGLOBAL loaded = platform.loadResource(appInstance, found);
-    if (!loaded) reportFatal(324, "can't load resource %s\nWin Err Code %i", name, int(GetLastError()));
+    if (!loaded) return 324;
     const void* locked = platform.lockResource(loaded);
-    if (!locked) reportFatal(326, "can't lock resource %s\nWin Err Code %i", name, int(GetLastError()));
-    return ResourceData{static_cast<const uint8_t*>(locked), size};
+    if (!locked) return 326;
+    *resource = ResourceData{static_cast<const uint8_t*>(locked), size};
+    return 0;
+}
+
+void reportResourceFailure(int code, const char* name, DWORD error)
+{
+    const char* format = code == 321   ? "can't find resource %s\nWin Err Code %i"
+                         : code == 324 ? "can't load resource %s\nWin Err Code %i"
+                                       : "can't lock resource %s\nWin Err Code %i";
+    reportFatal(code, format, name, int(error));
+}
+
+ResourceData loadResourceData(const char* name, WORD type)
+{
+    ResourceData resource = {nullptr, 0};
+    int failure = findResourceData(name, type, &resource);
+    if (failure) reportResourceFailure(failure, name, GetLastError());
+    return resource;
 }
 
 void loadLogo()

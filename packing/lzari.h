@@ -7,6 +7,7 @@
 // neither is reentrant: one call at a time, on one thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "packed_payload.h"
@@ -34,6 +35,10 @@ struct BufferResult {
 // `lzariDecodeConsumedExactly` tells whether the last decode ended where a
 // well-formed stream ends.
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize);
+
+// The bytes the running decode has written so far, updated every 64 KiB:
+// another thread may read it to show the decode's progress.
+extern std::atomic<uint32_t> lzariDecodedBytes;
 
 // True when the last successful decode read its coded stream exactly as a
 // well-formed stream is read: to its end and one or two bytes into the

@@ -11,6 +11,12 @@
 static uint32_t lengthFieldPos;
 static uint32_t lastInputPos;
 
+std::atomic<uint32_t> lzariDecodedBytes{0};
+
+// How much output the decoder writes between two progress reports: often
+// enough for a bar to move smoothly, rarely enough to cost nothing.
+constexpr uint32_t progressInterval = 64 * 1024;
+
 // Sets the version and time stamp as the magic says, and trims the time
 // stamp off a version-1 container. Returns the size without the trailer,
 // or 0 when the container cannot hold its fields.
@@ -80,18 +86,22 @@ static void decodeText(RangeCoder& coder, BitReader& reader)
     // that no stream fills then costs no more than the stream itself.
     const uint64_t runOut = uint64_t(reader.inputLimit) + 6;
     while (position < end && reader.inputPos <= runOut) {
-        int code = decodeSymbol(coder, reader);
-        if (code < 256) {
-            output[position++] = uint8_t(code);
-            continue;
+        const uint32_t stretchEnd = end - position > progressInterval ? position + progressInterval : end;
+        while (position < stretchEnd && reader.inputPos <= runOut) {
+            int code = decodeSymbol(coder, reader);
+            if (code < 256) {
+                output[position++] = uint8_t(code);
+                continue;
+            }
+            uint32_t distance = uint32_t(decodeDistance(coder, reader)) + 1;
+            uint32_t length = uint32_t(code - 253);
+            // A well-formed stream's last match ends exactly at the length; a
+            // damaged one is cut there.
+            if (length > end - position) length = end - position;
+            copyMatch(output, position, distance, length, end);
+            position += length;
         }
-        uint32_t distance = uint32_t(decodeDistance(coder, reader)) + 1;
-        uint32_t length = uint32_t(code - 253);
-        // A well-formed stream's last match ends exactly at the length; a
-        // damaged one is cut there.
-        if (length > end - position) length = end - position;
-        copyMatch(output, position, distance, length, end);
-        position += length;
+        lzariDecodedBytes.store(position, std::memory_order_relaxed);
     }
     outputPos = position;
 }
@@ -100,6 +110,7 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
 {
     BufferResult result = {nullptr, 0};
     lengthFieldPos = 0;
+    lzariDecodedBytes.store(0, std::memory_order_relaxed);
     containerSize = classifyContainer(container, containerSize);
     if (containerSize == 0) return result;
 

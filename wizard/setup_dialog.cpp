@@ -36,6 +36,20 @@ void initialise(HWND dialog)
     PostMessageA(dialog, WM_USER, STEP_EXTRACT, 0);
 }
 
+// How often the extraction bar is brought up to date, in milliseconds.
+constexpr UINT extractionTick = 30;
+
+void followExtraction(HWND dialog)
+{
+    if (!extractionDone()) {
+        showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionPosition());
+        return;
+    }
+    KillTimer(dialog, STEP_EXTRACT);
+    finishExtraction(dialog);
+    PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
+}
+
 void showPrompt(HWND dialog)
 {
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "The files will be installed in the following folder:");
@@ -82,11 +96,16 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return 1;
     case WM_USER:  // a step; also the dialog manager's DM_GETDEFID, with wParam 0
         if (wParam == STEP_EXTRACT) {
-            extractPayloads(dialog);
-            PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
+            // The bar follows the decoding worker while the dialog keeps
+            // answering; the pass ends on the timer tick that finds it done.
+            beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
+            SetTimer(dialog, STEP_EXTRACT, extractionTick, nullptr);
         } else if (wParam == STEP_PROMPT) {
             showPrompt(dialog);
         }
+        return 1;
+    case WM_TIMER:
+        if (wParam == STEP_EXTRACT) followExtraction(dialog);
         return 1;
     case WM_COMMAND:
         return onCommand(dialog, wParam);
