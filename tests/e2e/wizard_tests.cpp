@@ -256,32 +256,29 @@ std::string resourceOf(const std::string& program, const char* name)
 TEST_F(Scenario, FatalErrorsLeaveOnlyWhatWasDoneBeforeThem)
 {
     std::string container = resourceOf(SETUP_EXE, "QRV.HLP"), checks = resourceOf(SETUP_EXE, "PAYLOADCRC");
-    std::string flipped = container, wrongMagic = container, zeroLength = container, changedCheck = checks;
-    flipped[container.size() / 2] ^= 0x5A;
+    std::string wrongMagic = container, zeroLength = container, changedCheck = checks;
     wrongMagic.replace(0, 4, "PK\x03\x04");
     zeroLength.replace(zeroLength.size() - 12, 4, std::string(4, '\0'));
     changedCheck[0] ^= 1;  // the first payload's
-    const std::string undecodable = "346: can't decode resource QRV.HLP", damaged = "348: resource QRV.HLP is damaged";
+    const std::string undecodable = "346: can't decode resource QRV.HLP";
     TestProfile noPrograms(true, false), full;
     struct Run {
-        std::string profile, resource, bytes, box, orBox, changed;  // a damaged copy's resource gets the bytes
+        std::string profile, resource, bytes, box, changed;  // a damaged copy's resource gets the bytes
     };
     const Run runs[] = {
-        {full.path, "", "", "212: can't delete file QRV.EXE\nWin Err Code 5", "", ""},  // a read-only QRV.EXE in the way
-        {noPrograms.path, "", "", "187: can't create folder in start menu\nWin Err Code 3", "",
+        {full.path, "", "", "212: can't delete file QRV.EXE\nWin Err Code 5", ""},  // a read-only QRV.EXE in the way
+        {noPrograms.path, "", "", "187: can't create folder in start menu\nWin Err Code 3",
          installPaths(noPrograms.path, {"\\Desktop\\QRV.lnk"})},
         // 259 characters fit the variable but not the desktop link; 300 do not fit it.
-        {"C:\\" + std::string(256, 'p'), "", "", "176: can't create link on desktop\nWin Err Code 206", "", installPaths()},
-        {"C:\\" + std::string(297, 'p'), "", "", "162: can't get user profile\nWin Err Code 206", "", installPaths()},
-        {full.path, "QRV.HLP", container.substr(0, container.size() / 2), undecodable, "", ""},
-        {full.path, "QRV.HLP", container.substr(0, container.size() / 2) + container.substr(container.size() - 12),
-         undecodable, "", ""},  // half a stream, its fields kept
-        {full.path, "QRV.HLP", wrongMagic, "344: resource was compressed with the wrong version of LZARI", "", ""},
-        {full.path, "QRV.HLP", zeroLength, undecodable, "", ""},  // not an empty file: its stream is not empty
-        {full.path, "QRV.HLP", resourceOf(SETUP_EXE, "HELP.QRD"), damaged, "", ""},
-        {full.path, "PAYLOADCRC", changedCheck, "348: resource QRV.EXE is damaged", "", ""},
-        {full.path, "PAYLOADCRC", checks.substr(0, 10), "348: resource QRV.EXE is damaged", "", ""},
-        {full.path, "QRV.HLP", flipped, undecodable, damaged, ""},  // refused one way or the other
+        {"C:\\" + std::string(256, 'p'), "", "", "176: can't create link on desktop\nWin Err Code 206", installPaths()},
+        {"C:\\" + std::string(297, 'p'), "", "", "162: can't get user profile\nWin Err Code 206", installPaths()},
+        // Damaged copies: half a stream with its fields kept; the second
+        // payload with no magic after a first of version 1; a zeroed length
+        // over a stream (not an empty file); a check value changed.
+        {full.path, "QRV.HLP", container.substr(0, container.size() / 2) + container.substr(container.size() - 12), undecodable, ""},
+        {full.path, "QRV.HLP", wrongMagic, "344: resource was compressed with the wrong version of LZARI", ""},
+        {full.path, "QRV.HLP", zeroLength, undecodable, ""},
+        {full.path, "PAYLOADCRC", changedCheck, "348: resource QRV.EXE is damaged", ""},
     };
     for (const Run& run : runs) {
         SCOPED_TRACE(run.box);
@@ -307,7 +304,7 @@ TEST_F(Scenario, FatalErrorsLeaveOnlyWhatWasDoneBeforeThem)
             ASSERT_TRUE(wizard.click(IDC_INSTALL));
         }
         std::string seen = wizard.dismissBox();
-        EXPECT_TRUE(seen == "Fatal Error Code " + run.box || seen == "Fatal Error Code " + run.orBox) << seen;
+        EXPECT_EQ(seen, "Fatal Error Code " + run.box);
         EXPECT_EQ(wizard.waitForExit(), 1u);
         EXPECT_EQ(changedPaths(before, snapshotTree("C:")), run.changed);
         if (!run.changed.empty()) expectInstalled(defaultFolder);
