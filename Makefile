@@ -6,6 +6,9 @@
 #   make test    build everything and run every test
 #   make PRODUCT=path/to/product.toml
 #                setup.exe for another product, from its manifest
+#   SIGN_CERT=cert.pem SIGN_KEY=key.pem (or SIGN_PKCS12=file.p12), with
+#   SIGN_PASS_FILE and SIGN_TIMESTAMP_URL if needed, on make or make PRODUCT=
+#                signs the setup.exe built (scripts/sign-setup.sh)
 #   make bench   codec throughput against zlib -9 and xz -6, unpack memory, 32 against 64 bits
 #   make bench-installer
 #                setup.exe against an NSIS installer of the same files: sizes,
@@ -54,6 +57,7 @@ win32: host
 	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
 	cmake --build $(WIN32) -j $(JOBS)
+	@bash scripts/sign-setup.sh $(WIN32)
 
 # setup.exe for the product of PRODUCT (a manifest like resources/product.toml),
 # in a build folder of its own, named after the manifest's folder.

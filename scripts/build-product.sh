@@ -22,4 +22,5 @@ build=${PRODUCT_BUILD_ROOT:-$root/build}/product-$name
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DLZARI_TOOL="$tools/lzari" -DPRODUCT="$manifest" >/dev/null
 cmake --build "$build" -j "$jobs" --target setup
+bash "$root/scripts/sign-setup.sh" "$build"
 echo "setup.exe for $given: ${build#"$root"/}/wizard/setup.exe"

@@ -16,6 +16,7 @@ packages=(
     wine wine32:i386 wine64 xvfb xauth   # running it, headless
     imagemagick                          # make run's pictures
     nsis python3                         # make bench-installer: the peer installer, the sizes
+    osslsigncode openssl libssl-dev      # signing setup.exe; lzari reads and checks signatures
 )
 
 missing=()

@@ -74,6 +74,8 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"\"A tool\"", "\"" + std::string(81, 'd') + "\""}, "productDescription: the information text (\"This program "
           "will install\", the version, the name and the description) has 128 characters; the dialog holds 127"},
         {{"productVersion = \"1.0\"\n", ""}, "productVersion: missing"},
+        {{"\"1.0\"", "\"1.0a\""}, "productVersion: must be up to four numbers of 0 to 65535 with dots between, as 6.10 or 1.2.3.4"},
+        {{"\"1.0\"", "\"1.2.3.65536\""}, "productVersion: must be up to four numbers of 0 to 65535 with dots between, as 6.10 or 1.2.3.4"},
         {{"\"Tool Setup\"", "\"\""}, "dialogTitle: must not be empty"},
         {{"\"Tool Setup\"", "3"}, "dialogTitle: must be a text"},
         {{"\"Tool Setup\"", "\"" + std::string(128, 't') + "\""}, "dialogTitle: longer than 127 characters"},

@@ -210,7 +210,7 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
     }
     EXPECT_EQ(payloads, 5);
     ToolRun verify = lzari("verify " + setupExe + " out");
-    EXPECT_EQ(verify.out + std::to_string(verify.exitCode), "5 payloads compared with out: 5 match, 0 differ\n0");
+    EXPECT_EQ(verify.out + std::to_string(verify.exitCode), "5 payloads compared with out: 5 match, 0 differ\nsignature: not signed\n0");
     expectFailure("extract " + setupExe + " out", "out/DocReader.EXE is there already; nothing done (--force replaces it)");
     EXPECT_EQ(lzari("extract --force " + setupExe + " out").exitCode, 0);
 
@@ -234,7 +234,7 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
                           "SHAPES.QRD: modification time differs: 2013-05-13 15:27:48 UTC in " + setupExe +
                               ", 2013-05-28 15:27:48.0000005 UTC in out/SHAPES.QRD\n"
                           "EXTRA.TXT: in out, not carried by " + setupExe + "\n"
-                          "5 payloads compared with out: 2 match, 3 differ\n");
+                          "5 payloads compared with out: 2 match, 3 differ\nsignature: not signed\n");
 }
 
 // Where a payload's record lies among the check values.

@@ -73,6 +73,8 @@ struct Layout {
     std::vector<Section> sections;
     uint32_t resourceRva = 0;  // no resource directory when 0
     uint32_t resourceSize = 0;
+    uint32_t certificateOffset = 0;  // a file offset, not an RVA; no table when 0
+    uint32_t certificateSize = 0;
 };
 
 uint64_t peSignatureOffset(ByteRange file)
@@ -142,18 +144,38 @@ DirectoryPlace directoryPlace(uint16_t magic)
     fail(text);
 }
 
-// Data directory 2, the resource table, when the header holds one.
-void readResourceDirectory(ByteRange file, uint64_t optional, uint16_t optionalSize, Layout* layout)
+// Data directories 2, the resource table, and 4, the certificate table,
+// when the header holds them.
+void readDataDirectories(ByteRange file, uint64_t optional, uint16_t optionalSize, Layout* layout)
 {
     constexpr char tooShort[] = "PE optional header is too short";
     if (optionalSize < 2) fail(tooShort);
     DirectoryPlace place = directoryPlace(read16(file, optional, headerOutside));
     if (optionalSize < place.directoriesOffset) fail(tooShort);
-    constexpr uint32_t resourceIndex = 2;
-    uint64_t entry = place.directoriesOffset + resourceIndex * 8;
-    if (read32(file, optional + place.countOffset, headerOutside) <= resourceIndex || optionalSize < entry + 8) return;
-    layout->resourceRva = read32(file, optional + entry, headerOutside);
-    layout->resourceSize = read32(file, optional + entry + 4, headerOutside);
+    uint32_t count = read32(file, optional + place.countOffset, headerOutside);
+    auto entry = [&](uint32_t index, uint32_t* first, uint32_t* size) {
+        uint64_t at = place.directoriesOffset + index * 8;
+        if (count <= index || optionalSize < at + 8) return;
+        *first = read32(file, optional + at, headerOutside);
+        *size = read32(file, optional + at + 4, headerOutside);
+    };
+    entry(2, &layout->resourceRva, &layout->resourceSize);
+    entry(4, &layout->certificateOffset, &layout->certificateSize);
+}
+
+// The certificate table's first entry (WIN_CERTIFICATE: its length, the
+// revision 2.0 and the type PKCS_SIGNED_DATA, then the DER bytes) holds the
+// Authenticode signature.
+void readSignature(ByteRange file, const Layout& layout, PeResources* resources)
+{
+    if (layout.certificateOffset == 0 || layout.certificateSize == 0) return;
+    if (!holds(file, layout.certificateOffset, layout.certificateSize)) fail("certificate table lies outside the file");
+    ByteRange table{file.data + layout.certificateOffset, layout.certificateSize};
+    constexpr char bad[] = "certificate table holds no Authenticode signature";
+    uint32_t length = read32(table, 0, bad);
+    if (length <= 8 || length > table.size || read16(table, 4, bad) != 0x0200 || read16(table, 6, bad) != 2) fail(bad);
+    resources->signature = table.data + 8;
+    resources->signatureSize = length - 8;
 }
 
 Layout readLayout(ByteRange file)
@@ -163,7 +185,7 @@ Layout readLayout(ByteRange file)
     uint16_t optionalSize = read16(file, fileHeader + 16, headerOutside);
     uint64_t optional = fileHeader + 20;
     Layout layout;
-    readResourceDirectory(file, optional, optionalSize, &layout);
+    readDataDirectories(file, optional, optionalSize, &layout);
     layout.sections = readSections(file, optional + optionalSize, sectionCount);
     checkSymbolTable(file, fileHeader);
     return layout;
@@ -311,6 +333,7 @@ PeResources readRawDataResources(const uint8_t* image, size_t imageSize)
 {
     TreeWalk walk{{image, imageSize}, readLayout({image, imageSize}), {nullptr, 0}, {}, 0, {}};
     PeResources resources{0, walk.layout.resourceSize, {}};
+    readSignature(walk.file, walk.layout, &resources);
     if (walk.layout.resourceRva == 0 || walk.layout.resourceSize == 0) return resources;
     const uint8_t* root = mapRange(walk.file, walk.layout, walk.layout.resourceRva, walk.layout.resourceSize,
                                    "resource directory");

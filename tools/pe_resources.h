@@ -31,6 +31,11 @@ struct PeResources {
     size_t directoryOffset;  // file offset of the resource tree's root
     uint32_t directorySize;  // as the data directory gives it
     std::vector<RawDataResource> rawData;  // string-named RCDATA, in directory order
+    // The signature: the PKCS#7 SignedData of the certificate table's
+    // Authenticode entry (empty when the program is not signed), inside the
+    // image.
+    const uint8_t* signature = nullptr;
+    uint32_t signatureSize = 0;
 };
 
 // A resource name fit for a one-line message or a listing: control

@@ -134,6 +134,28 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
     }
 }
 
+// The version as Windows' version information holds it: up to four
+// numbers of 0 to 65535, separated by dots; those left out are 0.
+void readVersionNumbers(ProductManifest& product, const Refusal& refuse)
+{
+    const std::string parts = product.productVersion + ".";
+    size_t count = 0;
+    for (unsigned& number : product.versionNumbers) number = 0;
+    for (size_t at = 0, dot; (dot = parts.find('.', at)) != std::string::npos; at = dot + 1) {
+        std::string part = parts.substr(at, dot - at);
+        if (count == 4 || part.empty() || part.size() > 5 || part.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoul(part) > 65535)
+            refuse("productVersion", "must be up to four numbers of 0 to 65535 with dots between, as 6.10 or 1.2.3.4");
+        product.versionNumbers[count++] = unsigned(std::stoul(part));
+    }
+}
+
+// An optional text; the fallback when the manifest has none.
+std::string optionalText(const toml::table& table, const char* field, const Refusal& refuse, const std::string& fallback)
+{
+    return table.get(field) ? requiredText(table, field, refuse) : fallback;
+}
+
 ProductPayload readPayload(const toml::table& row, size_t index, const std::string& base, const std::string& build,
                            const Refusal& refuse)
 {
@@ -177,7 +199,10 @@ ProductManifest readProductManifest(const std::string& path, const std::string& 
     product.groupName = requiredText(table, "groupName", refuse);
     product.productDescription = requiredText(table, "productDescription", refuse);
     product.dialogTitle = requiredText(table, "dialogTitle", refuse);
+    product.publisher = optionalText(table, "publisher", refuse, product.groupName);
+    product.copyright = optionalText(table, "copyright", refuse, "");
     checkTexts(product, refuse);
+    readVersionNumbers(product, refuse);
 
     std::string base = folderOf(path);
     product.logo = existingFile(base, requiredText(table, "logo", refuse), "logo", refuse);

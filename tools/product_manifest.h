@@ -18,6 +18,11 @@ struct ProductPayload {
 
 struct ProductManifest {
     std::string productName, productVersion, defaultFolder, groupName, productDescription, dialogTitle;
+    // For the program's version information: the maker (the group's name
+    // unless the manifest names one), a copyright line (may be empty), and
+    // the version as four numbers ("6.10" is 6.10.0.0).
+    std::string publisher, copyright;
+    unsigned versionNumbers[4];
     std::string logo, icon;          // absolute paths
     std::vector<ProductPayload> payloads;
 };

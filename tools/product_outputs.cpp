@@ -55,6 +55,13 @@ std::string productHeader(const ProductManifest& product)
     header += define("PRODUCT_DIALOG_TITLE", cString(product.dialogTitle));
     header += define("PRODUCT_LOGO_FILE", cString(product.logo));
     header += define("PRODUCT_ICON_FILE", cString(product.icon));
+    // The version information's fields.
+    const unsigned* v = product.versionNumbers;
+    header += define("PRODUCT_VERSION_NUMBERS", std::to_string(v[0]) + "," + std::to_string(v[1]) + "," +
+                                                    std::to_string(v[2]) + "," + std::to_string(v[3]));
+    header += define("PRODUCT_PUBLISHER", cString(product.publisher));
+    header += define("PRODUCT_COPYRIGHT", cString(product.copyright));
+    header += define("PRODUCT_FILE_DESCRIPTION", cString(product.productName + " " + product.productVersion + " Setup"));
     std::string rows;
     for (const ProductPayload& payload : product.payloads) rows += " PRODUCT_PAYLOAD(" + cString(payload.name) + ")";
     header += define("PRODUCT_PAYLOADS", rows.substr(1));

@@ -9,8 +9,10 @@
 
 // The C header: PRODUCT_NAME, PRODUCT_VERSION, PRODUCT_DEFAULT_FOLDER,
 // PRODUCT_GROUP_NAME, PRODUCT_DESCRIPTION, PRODUCT_DIALOG_TITLE,
-// PRODUCT_LOGO_FILE, PRODUCT_ICON_FILE and PRODUCT_PAYLOADS, a list of
-// PRODUCT_PAYLOAD(name) for the includer to define.
+// PRODUCT_LOGO_FILE, PRODUCT_ICON_FILE, the version information's
+// PRODUCT_VERSION_NUMBERS (four, with commas), PRODUCT_PUBLISHER,
+// PRODUCT_COPYRIGHT and PRODUCT_FILE_DESCRIPTION, and PRODUCT_PAYLOADS, a
+// list of PRODUCT_PAYLOAD(name) for the includer to define.
 std::string productHeader(const ProductManifest& product);
 
 // CMake lines: the logo and icon as _product_art, then

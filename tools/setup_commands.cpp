@@ -13,11 +13,21 @@
 #include "file_io.h"
 #include "file_time_text.h"
 #include "payload_checksums.h"
+#include "program_signature.h"
 #include "setup_payloads.h"
 
 namespace {
 
 void reportProblem(const std::string& message) { std::fprintf(stderr, "lzari: %s\n", message.c_str()); }
+
+// The signature's line, after the payloads; one that does not cover the
+// program as it is makes the command fail.
+bool showSignature(const SetupContents& contents, const std::string& path)
+{
+    SignatureCheck check = checkSignature(path, contents.signature, contents.signatureSize);
+    std::printf("%s\n", check.line.c_str());
+    return check.good;
+}
 
 // ----- list ---------------------------------------------------------------
 
@@ -142,6 +152,7 @@ int listPayloads(const std::string& programPath)
     good = good && contents.problems.empty();
     std::printf("%zu payloads; %s\n", contents.payloads.size(),
                 contents.checksummed ? "CRC-32 checked against PAYLOADCRC" : "no PAYLOADCRC to check them against");
+    good = showSignature(contents, programPath) && good;
     return good ? 0 : 1;
 }
 
@@ -197,5 +208,6 @@ int verifyPayloads(const std::string& programPath, const std::string& folder)
     size_t differing = contents.payloads.size() - matching + files.size() + contents.problems.size();
     std::printf("%zu payloads compared with %s: %zu match, %zu differ\n", contents.payloads.size(), folder.c_str(),
                 matching, contents.payloads.size() - matching);
-    return differing == 0 ? 0 : 1;
+    bool signatureGood = showSignature(contents, programPath);
+    return differing == 0 && signatureGood ? 0 : 1;
 }

@@ -26,6 +26,10 @@ struct SetupContents {
     // Why the installer would stop before any payload is looked at (no
     // PAYLOADCRC, a record whose payload is missing), one line each.
     std::vector<std::string> problems;
+    // The Authenticode signature's PKCS#7 bytes, inside the program (null
+    // when it is not signed).
+    const uint8_t* signature = nullptr;
+    uint32_t signatureSize = 0;
 };
 
 // Throws std::runtime_error with a one-line message beginning with `path`

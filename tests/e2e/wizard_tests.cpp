@@ -121,7 +121,8 @@ void plantDlls(const ScratchFolder& downloads, const ScratchFolder& current)
     FreeLibrary(LoadLibraryA("cryptbase.dll"));
     SetDllDirectoryA(nullptr);
     ASSERT_TRUE(DeleteFileA((current / "cryptbase.dll.loaded").c_str())) << "WINEDLLOVERRIDES does not prefer planted DLLs";
-    ASSERT_TRUE(CopyFileA(SETUP_EXE, (downloads / "setup.exe").c_str(), FALSE));
+    const char* program = getenv("SETUP_UNDER_TEST");  // a signed copy, for one
+    ASSERT_TRUE(CopyFileA(program ? program : SETUP_EXE, (downloads / "setup.exe").c_str(), FALSE));
 }
 
 // Run from a downloads folder with planted DLLs: a DLL loaded leaves a marker
@@ -308,6 +309,33 @@ TEST_F(Scenario, FatalErrorsLeaveOnlyWhatWasDoneBeforeThem)
         EXPECT_EQ(wizard.waitForExit(), 1u);
         EXPECT_EQ(changedPaths(before, snapshotTree("C:")), run.changed);
         if (!run.changed.empty()) expectInstalled(defaultFolder);
+    }
+}
+
+// What Explorer's Details tab shows, from each product's manifest (the
+// second names no publisher: its group's name stands in).
+TEST(SetupExe, CarriesTheVersionInformationOfItsManifest)
+{
+    const std::pair<const char*, const char*> programs[] = {
+        {SETUP_EXE, "6.10.0.0|Arvendal|QRV 6.10 Setup|6.10|Copyright (C) 2022 Arvendal|setup.exe|QRV|6.10|"},
+        {SECOND_SETUP, "2.0.0.0|Brindle|Notes 2.0 Setup|2.0||setup.exe|Notes|2.0|"}};
+    for (const auto& [program, expected] : programs) {
+        DWORD ignored, size = GetFileVersionInfoSizeA(program, &ignored);
+        std::string block(size, '\0');
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(size && GetFileVersionInfoA(program, 0, size, &block[0]) &&
+                    VerQueryValueA(&block[0], "\\", reinterpret_cast<void**>(&fixed), &length)) << program;
+        std::string fields = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
+                             "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS)) + "|";
+        for (const char* name : {"CompanyName", "FileDescription", "FileVersion", "LegalCopyright", "OriginalFilename",
+                                 "ProductName", "ProductVersion"}) {
+            char* value = nullptr;
+            VerQueryValueA(&block[0], (std::string("\\StringFileInfo\\040904B0\\") + name).c_str(),
+                           reinterpret_cast<void**>(&value), &length);
+            fields += std::string(value && length ? value : "") + "|";
+        }
+        EXPECT_EQ(fields, expected) << program;
     }
 }
 

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The built setup.exe signed as make signs it, with a throwaway certificate:
+# two signings are the same bytes; osslsigncode and lzari accept it and
+# name the signer; one byte changed, in a payload or outside the resources,
+# lzari refuses it; a PKCS#12 file with a password file signs too; and the
+# signed program installs under Wine as the unsigned one does.
+#   signing.sh SOURCE_DIR WIN32_BUILD LZARI WIN32_TESTS
+set -euo pipefail
+source=$1 build=$2 lzari=$3 tests=$4
+scratch=$(mktemp -d /tmp/signing-XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+fail() { echo "signing: $*" >&2; exit 1; }
+signer="/CN=Throwaway Publisher/O=Arvendal Test"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 30 -subj "$signer" 2>/dev/null
+mkdir -p copy/wizard copy/products/setup
+cp "$build/products/setup/product_config.h" copy/products/setup/
+sign() {  # sign OUTPUT VARIABLE=VALUE...
+    local output=$1; shift
+    cp "$build/wizard/setup.exe" copy/wizard/setup.exe
+    env "$@" bash "$source/scripts/sign-setup.sh" copy >/dev/null
+    cp copy/wizard/setup.exe "$output"
+}
+sign a.exe SIGN_CERT=cert.pem SIGN_KEY=key.pem
+sign b.exe SIGN_CERT=cert.pem SIGN_KEY=key.pem
+cmp -s a.exe b.exe || fail "two signings of one build differ"
+osslsigncode verify -CAfile cert.pem -in a.exe >/dev/null || fail "osslsigncode does not accept the signature"
+"$lzari" extract a.exe out >/dev/null
+[[ $("$lzari" verify a.exe out | tail -1) == "signature: signed by $signer; it covers the file as it is" ]] ||
+    fail "lzari does not accept the signature"
+echo secret >pass
+openssl pkcs12 -export -in cert.pem -inkey key.pem -out key.p12 -passout file:pass
+sign c.exe SIGN_PKCS12=key.p12 SIGN_PASS_FILE=pass
+[[ $("$lzari" list c.exe | tail -1) == "signature: signed by $signer; it covers the file as it is" ]] ||
+    fail "not signed from the PKCS#12 file"
+
+# One byte changed: in the middle of a payload's container, and in the code.
+payload=$(python3 -c "import sys; print(open('a.exe','rb').read().find(open(sys.argv[1],'rb').read()))" \
+          "$build/products/setup/packed/QRV.HLP.lz")
+for offset in $((payload + 100)) 1100; do
+    python3 -c "import sys; b = bytearray(open('a.exe','rb').read()); b[int(sys.argv[1])] ^= 1; open('d.exe','wb').write(b)" "$offset"
+    ! "$lzari" verify d.exe out >verify.txt 2>&1 || fail "byte $offset changed, and lzari verify passes"
+    grep -qx "signature: signed by $signer, but the file has changed since" verify.txt || fail "$(cat verify.txt)"
+done
+
+SETUP_UNDER_TEST="Z:$scratch/a.exe" bash "$source/scripts/wine-run.sh" "$tests" --gtest_filter=Scenario.TypicalRun* \
+    >wine.txt 2>&1 || fail "the signed setup.exe does not install: $(grep -A5 Failure wine.txt | head -20)"
+echo "signed twice alike, verified by osslsigncode and lzari, refused when changed, installed under Wine"
