@@ -49,7 +49,7 @@ sanitized: deps
 # Its CTest also runs the sanitized and the Win32 tests.
 host: deps sanitized
 	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWIN32_BUILD_DIR=$(abspath $(WIN32)) \
-	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_decoder),$(abspath $(SANITIZED)),) >/dev/null
+	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_setup_program),$(abspath $(SANITIZED)),) >/dev/null
 	cmake --build $(HOST) -j $(JOBS)
 
 # The Win32 build: setup.exe and the tests that run under Wine.
@@ -99,11 +99,9 @@ bench-installer: win32
 	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
 
 fuzz: sanitized
-	mkdir -p $(BUILD)/fuzz-corpus $(BUILD)/fuzz-setup-corpus $(BUILD)/fuzz-manifest-corpus
-	$(SANITIZED)/tests/fuzz/fuzz_decoder -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
-	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-corpus tests/fuzz/seeds
-	$(SANITIZED)/tests/fuzz/fuzz_setup_program -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=10 \
-	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-setup-corpus tests/fuzz/pe_seeds tests/fuzz/seeds
+	mkdir -p $(BUILD)/fuzz-setup-corpus $(BUILD)/fuzz-manifest-corpus
+	$(SANITIZED)/tests/fuzz/fuzz_setup_program -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
+	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-setup-corpus tests/fuzz/pe_seeds tests/fuzz/seeds
 	$(SANITIZED)/tests/fuzz/fuzz_manifest -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=10 \
 	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-manifest-corpus resources tests/data/second-product
 

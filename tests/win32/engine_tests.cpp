@@ -20,25 +20,22 @@ namespace {
 
 // ---- the child's steps ----------------------------------------------------
 
-HGLOBAL WINAPI failLoad(HMODULE, HRSRC) { return SetLastError(ERROR_NOT_ENOUGH_MEMORY), nullptr; }
-LPVOID WINAPI failLock(HGLOBAL) { return SetLastError(ERROR_INVALID_HANDLE), nullptr; }
+// A platform call that fails with `error`, returning `Result{}`.
+template <DWORD error, typename Result, typename... Arguments>
+Result WINAPI fails(Arguments...)
+{
+    SetLastError(error);
+    return Result{};
+}
 HANDLE WINAPI failCreate(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
 {
     return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
 }
-BOOL WINAPI failWrite(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) { return SetLastError(ERROR_DISK_FULL), FALSE; }
 BOOL WINAPI shortWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
 {
     BOOL wrote = WriteFile(file, bytes, count / 2, written, overlapped);
     return SetLastError(ERROR_HANDLE_DISK_FULL), wrote;
 }
-BOOL WINAPI failTime(HANDLE, const FILETIME*, const FILETIME*, const FILETIME*)
-{
-    return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
-}
-BOOL WINAPI failClose(HANDLE) { return SetLastError(ERROR_INVALID_HANDLE), FALSE; }
-BOOL WINAPI failVersion(LPOSVERSIONINFOA) { return SetLastError(ERROR_INVALID_PARAMETER), FALSE; }
-BOOL WINAPI failType(LPCSTR, LPDWORD) { return SetLastError(ERROR_FILE_NOT_FOUND), FALSE; }
 BOOL WINAPI dosType(LPCSTR, LPDWORD type) { return *type = SCS_DOS_BINARY, TRUE; }
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
@@ -49,15 +46,17 @@ INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return me
 int runStep(int argc, char** argv)
 {
     const std::pair<const char*, void (*)()> failures[] = {
-        {"LoadResource", [] { platform.loadResource = failLoad; }},
-        {"LockResource", [] { platform.lockResource = failLock; }},
+        {"LoadResource", [] { platform.loadResource = fails<ERROR_NOT_ENOUGH_MEMORY, HGLOBAL, HMODULE, HRSRC>; }},
+        {"LockResource", [] { platform.lockResource = fails<ERROR_INVALID_HANDLE, LPVOID, HGLOBAL>; }},
         {"CreateFileA", [] { platform.createFile = failCreate; }},
-        {"WriteFile", [] { platform.writeFile = failWrite; }},
+        {"WriteFile", [] { platform.writeFile = fails<ERROR_DISK_FULL, BOOL, HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>; }},
         {"WriteFile-short", [] { platform.writeFile = shortWrite; }},
-        {"SetFileTime", [] { platform.setFileTime = failTime; }},
-        {"CloseHandle", [] { platform.closeHandle = failClose; }},
-        {"GetVersionExA", [] { platform.getVersionEx = failVersion; }},
-        {"GetBinaryTypeA", [] { platform.getBinaryType = failType; }},
+        {"SetFileTime", [] {
+             platform.setFileTime = fails<ERROR_INVALID_PARAMETER, BOOL, HANDLE, const FILETIME*, const FILETIME*, const FILETIME*>;
+         }},
+        {"CloseHandle", [] { platform.closeHandle = fails<ERROR_INVALID_HANDLE, BOOL, HANDLE>; }},
+        {"GetVersionExA", [] { platform.getVersionEx = fails<ERROR_INVALID_PARAMETER, BOOL, LPOSVERSIONINFOA>; }},
+        {"GetBinaryTypeA", [] { platform.getBinaryType = fails<ERROR_FILE_NOT_FOUND, BOOL, LPCSTR, LPDWORD>; }},
         {"GetBinaryTypeA-dos", [] { platform.getBinaryType = dosType; }},
     };
     for (const auto& [call, fail] : failures)
