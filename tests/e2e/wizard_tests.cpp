@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -177,6 +178,42 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
                   installPaths(profile.path, {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal",
                                               "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"}));
     }
+}
+
+// How much of the bar the screen shows filled: the share of its middle row
+// in the colour of its first filled pixel, in thousandths.
+int paintedFill(HWND bar)
+{
+    RECT area;
+    GetWindowRect(bar, &area);
+    HDC screen = GetDC(nullptr);
+    int y = (area.top + area.bottom) / 2, filled = 0, looked = 0;
+    COLORREF fill = GetPixel(screen, area.left + 3, y);
+    for (int x = area.left + 3; x < area.right - 3; x += 8, looked++) filled += GetPixel(screen, x, y) == fill;
+    ReleaseDC(nullptr, screen);
+    return filled * 1000 / looked;
+}
+
+// A product too large to decode before the dialog shows: while it decodes,
+// the dialog is painted, answers, and shows its bar filled further and
+// further, in step with the position it was given.
+TEST_F(Scenario, ALargeProductsExtractionIsSeenAsItGoes)
+{
+    TestProfile profile;
+    Wizard wizard = start(profile.path, LARGE_SETUP);
+    HWND extraction = GetDlgItem(wizard.window(), IDC_EXTRACT_PROGRESS);
+    std::set<int> fills;
+    DWORD_PTR answered = 0;
+    wizard.waitUntil([&] {
+        int position = int(SendMessageA(extraction, PBM_GETPOS, 0, 0)), fill = paintedFill(extraction);
+        if (IsWindowVisible(extraction) && position > 0 && position < 1000 && abs(fill - position) < 150) fills.insert(fill / 50);
+        answered += SendMessageTimeoutA(wizard.window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, nullptr) != 0;
+        return wizard.control(IDC_INSTALL).visible;
+    }, 60, 10);
+    EXPECT_GE(fills.size(), 3u) << "the bar seen painted at too few places between its ends";
+    EXPECT_GE(answered, 5u) << "the dialog did not answer while it decoded";
+    ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
+    EXPECT_EQ(bar(wizard, IDC_EXTRACT_PROGRESS), "1000 of 0..1000");
 }
 
 // The folder browser, opened from the wizard and driven by keyboard as a
