@@ -48,9 +48,11 @@ void loadLogo();
 // for the check resource), 344 (a container of another kind than version
 // 1), 346 (a container that does not decode) and 348 (decoded bytes that do
 // not match their recorded CRC-32).
-void startExtraction();           // no-op once started
-bool extractionDone();            // the worker has ended (or never could start)
-int extractionPosition();         // 0 .. extractionRange - 1 while it runs
+void startExtraction();  // no-op once started
+// Posts `message` with `step` to the dialog once the pass has ended (at
+// once if it has).
+void tellWhenExtracted(HWND dialog, UINT message, WPARAM step);
+int extractionPosition();  // 0 .. extractionRange - 1 while it runs
 void finishExtraction(HWND dialog);  // waits for the worker, reports a failure, hides the bar
 // The whole pass at once, as the dialog's step runs it: start (if not
 // started yet), bar, wait, report.

@@ -21,6 +21,18 @@ constexpr WORD rcDataType = 10;  // RT_RCDATA
 HANDLE worker;
 std::atomic<uint32_t> finishedBytes{0};  // decoded bytes of the rows done
 std::atomic<uint32_t> totalBytes{0};     // of every row, as the length fields give them
+// The end of the pass is told to the dialog once, by whichever of the two
+// threads comes second: the worker ending, or the dialog asking to be told.
+std::atomic<bool> finished{false}, told{false};
+std::atomic<HWND> listener{nullptr};
+UINT listenerMessage;
+WPARAM listenerStep;
+
+void tellTheDialog()
+{
+    HWND dialog = listener;
+    if (dialog && finished && !told.exchange(true)) PostMessageA(dialog, listenerMessage, listenerStep, 0);
+}
 struct Failure {
     int code;  // 0: none
     const char* name;
@@ -103,12 +115,12 @@ int extractRow(PayloadEntry& row, ResourceData checks)
     return 0;
 }
 
-DWORD WINAPI extractAll(LPVOID)
+int extractEveryRow()
 {
     ResourceData checks;
     if (int code = findResourceData(payloadChecksName, rcDataType, &checks)) {
         failure = Failure{code, payloadChecksName, GetLastError()};
-        return 0;
+        return code;
     }
     uint32_t total = 0;
     for (int i = 0; payloadTable[i].fileName; i++) total += promisedLength(payloadTable[i].fileName);
@@ -116,10 +128,18 @@ DWORD WINAPI extractAll(LPVOID)
     for (int i = 0; payloadTable[i].fileName; i++) {
         if (int code = extractRow(payloadTable[i], checks)) {
             failure = Failure{code, payloadTable[i].fileName, GetLastError()};
-            return 0;
+            return code;
         }
         finishedBytes += payloadTable[i].size;
     }
+    return 0;
+}
+
+DWORD WINAPI extractAll(LPVOID)
+{
+    extractEveryRow();
+    finished = true;
+    tellTheDialog();
     return 0;
 }
 
@@ -134,7 +154,13 @@ void startExtraction()
     if (!worker) worker = INVALID_HANDLE_VALUE;
 }
 
-bool extractionDone() { return worker == INVALID_HANDLE_VALUE || WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }
+void tellWhenExtracted(HWND dialog, UINT message, WPARAM step)
+{
+    listenerMessage = message;
+    listenerStep = step;
+    listener = dialog;
+    tellTheDialog();
+}
 
 int extractionPosition()
 {

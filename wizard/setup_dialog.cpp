@@ -39,17 +39,6 @@ void initialise(HWND dialog)
 // How often the extraction bar is brought up to date, in milliseconds.
 constexpr UINT extractionTick = 30;
 
-void followExtraction(HWND dialog)
-{
-    if (!extractionDone()) {
-        showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionPosition());
-        return;
-    }
-    KillTimer(dialog, STEP_EXTRACT);
-    finishExtraction(dialog);
-    PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
-}
-
 void showPrompt(HWND dialog)
 {
     SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "The files will be installed in the following folder:");
@@ -96,16 +85,21 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return 1;
     case WM_USER:  // a step; also the dialog manager's DM_GETDEFID, with wParam 0
         if (wParam == STEP_EXTRACT) {
-            // The bar follows the decoding worker while the dialog keeps
-            // answering; the pass ends on the timer tick that finds it done.
+            // The bar follows the decoding worker on a timer while the
+            // dialog keeps answering, until the worker tells it is done.
             beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
             SetTimer(dialog, STEP_EXTRACT, extractionTick, nullptr);
+            tellWhenExtracted(dialog, WM_USER, STEP_EXTRACTED);
+        } else if (wParam == STEP_EXTRACTED) {
+            KillTimer(dialog, STEP_EXTRACT);
+            finishExtraction(dialog);
+            PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
         } else if (wParam == STEP_PROMPT) {
             showPrompt(dialog);
         }
         return 1;
     case WM_TIMER:
-        if (wParam == STEP_EXTRACT) followExtraction(dialog);
+        if (wParam == STEP_EXTRACT) showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionPosition());
         return 1;
     case WM_COMMAND:
         return onCommand(dialog, wParam);

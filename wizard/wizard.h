@@ -7,6 +7,7 @@
 // The step message the dialog posts to itself: WM_USER with the step code.
 constexpr WPARAM STEP_EXTRACT = 1;
 constexpr WPARAM STEP_PROMPT = 2;
+constexpr WPARAM STEP_EXTRACTED = 3;  // from the decoding worker
 
 INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 int onInstall(HWND dialog);

@@ -14,34 +14,40 @@ win32=$(cd "$1" && pwd)
 repetitions=${2:-5}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=$root/build/bench-installer
-stage=$out/stage
-setup=$win32/wizard/setup.exe
-nsis=$out/qrv-nsis-setup.exe
-payloads=$win32/products/setup/product_payloads.cmake
 
-# The files as setup.exe carries them: from the payload list the build
-# wrote from the product's manifest, under the names setup.exe writes, each
-# with its stored time (UTC) as its modification time, which NSIS keeps
-# (SetDateSave).
-rm -rf "$stage"
-mkdir -p "$stage"
-while IFS=$'\t' read -r source time installed; do
-    cp "$source" "$stage/$installed"
-    touch -d "$time UTC" "$stage/$installed"
-done < <(sed -nE 's/^payload\("[^"]+" +"([^"]+)" +"([^"]+)" +"([^"]+)"\).*/\1\t\2\t\3/p' "$payloads")
-makensis -V2 -DSTAGE="$stage" -DOUTFILE="$nsis" "$root/bench/installer/qrv.nsi"
+# bench PROGRAM PAYLOAD-LIST TITLE: one product's table.
+bench() {
+    local setup=$1 payloads=$2 stage=$out/stage nsis=$out/qrv-nsis-setup.exe
+    # The files as setup.exe carries them: from the payload list the build
+    # wrote from the product's manifest, under the names setup.exe writes,
+    # each with its stored time (UTC) as its modification time, which NSIS
+    # keeps (SetDateSave).
+    rm -rf "$stage"
+    mkdir -p "$stage"
+    while IFS=$'\t' read -r source time installed; do
+        cp "$source" "$stage/$installed"
+        touch -d "$time UTC" "$stage/$installed"
+    done < <(sed -nE 's/^payload\("[^"]+" +"([^"]+)" +"([^"]+)" +"([^"]+)"\).*/\1\t\2\t\3/p' "$payloads")
+    makensis -V2 -DSTAGE="$stage" -DOUTFILE="$nsis" "$root/bench/installer/qrv.nsi"
 
-# NSIS asks the shell for the desktop, which Wine takes from the prefix's
-# own profile, not from USERPROFILE (scripts/wine-run.sh makes that
-# profile's Desktop a plain folder inside the prefix; Wine links it to
-# $HOME). Its Start-Menu group goes to the profile's AppData, inside too.
+    # NSIS asks the shell for the desktop, which Wine takes from the
+    # prefix's own profile, not from USERPROFILE (scripts/wine-run.sh makes
+    # that profile's Desktop a plain folder inside the prefix; Wine links it
+    # to $HOME). Its Start-Menu group goes to the profile's AppData, inside too.
+    echo "$3: timing $repetitions runs of each, alternating, after one untimed run of each:"
+    # Through a file, not a pipe: the installers the driver starts inherit
+    # its output and could hold a pipe open.
+    "$root/scripts/wine-run.sh" "$win32/bench/installer_timing.exe" "Z:$setup" "Z:$nsis" "$repetitions" \
+        >"$out/timing.txt"
+    echo
+    i686-w64-mingw32-strip -o "$out/setup-stripped.exe" "$setup"
+    python3 "$root/bench/installer/installer_report.py" "$setup" "$nsis" "$payloads" "$out/timing.txt" \
+        "$repetitions" "$out/setup-stripped.exe"
+    echo
+}
 
-echo "timing $repetitions runs of each, alternating, after one untimed run of each:"
-# Through a file, not a pipe: the installers the driver starts inherit its
-# output and could hold a pipe open.
-"$root/scripts/wine-run.sh" "$win32/bench/installer_timing.exe" "Z:$setup" "Z:$nsis" "$repetitions" \
-    >"$out/timing.txt"
-echo
-i686-w64-mingw32-strip -o "$out/setup-stripped.exe" "$setup"
-python3 "$root/bench/installer/installer_report.py" "$setup" "$nsis" "$payloads" "$out/timing.txt" "$repetitions" \
-    "$out/setup-stripped.exe"
+# The headline: a product of the real product's sizes (3,279,426 bytes in
+# five files); then the stand-in product the build carries (33,002 bytes).
+bench "$win32/bench/real_size_setup.exe" "$win32/products/real_size_setup/product_payloads.cmake" \
+    "payloads of the real sizes"
+bench "$win32/wizard/setup.exe" "$win32/products/setup/product_payloads.cmake" "the stand-in payloads"

@@ -98,10 +98,12 @@ def main():
     without_payloads = ours - payloads
     code_and_data = without_payloads - art
     medians = read_timing(timing)
-    prompt, done = medians["prompt"], medians["done"]
+    shown, prompt, done = medians["shown"], medians["prompt"], medians["done"]
 
     rows = [
         ("installer file size", f"{ours:,} B", f"{theirs:,} B", ours / theirs),
+        (f"time to the dialog on the screen (median of {repetitions})", f"{shown[0]:.3f} s", f"{shown[1]:.3f} s",
+         shown[0] / shown[1]),
         (f"time to the folder prompt (median of {repetitions})", f"{prompt[0]:.3f} s", f"{prompt[1]:.3f} s",
          prompt[0] / prompt[1]),
         (f"click on install to done (median of {repetitions})", f"{done[0]:.3f} s", f"{done[1]:.3f} s",
@@ -117,7 +119,9 @@ def main():
           f"({code_and_data / 1024:.1f} KiB) | target <= 64 KiB: {verdict} | |")
     print()
     print(f"code and data <= 64 KiB: {verdict}; "
-          f"time to the folder prompt <= NSIS's: {'met' if prompt[0] <= prompt[1] else 'not met'}")
+          f"dialog shown no later than NSIS's first page: {'met' if shown[0] <= shown[1] else 'not met'}; "
+          f"time to the folder prompt <= NSIS's: {'met' if prompt[0] <= prompt[1] else 'not met'}; "
+          f"click to done <= 0.5 x NSIS's: {'met' if done[0] <= 0.5 * done[1] else 'not met'}")
     # The build links setup.exe with its debugging sections, which Windows
     # never loads: what a stripped copy would weigh.
     size, _, _ = measure(stripped, names)

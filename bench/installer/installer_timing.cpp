@@ -8,6 +8,7 @@
 //   installer_timing SETUP.EXE NSIS-SETUP.EXE [REPETITIONS]
 //
 // Prints, in seconds, for make bench-installer's table:
+//   shown OURS NSIS    (from the start to its first window on the screen)
 //   prompt OURS NSIS
 //   done OURS NSIS
 // and on stderr each run, and where each put its shortcuts.
@@ -93,7 +94,7 @@ double secondsSince(const LARGE_INTEGER& start)
 }
 
 struct Timing {
-    double prompt, done;
+    double shown, prompt, done;
     std::string desktopLink, groupLink;  // where the shortcuts went
 };
 
@@ -121,9 +122,10 @@ Timing timeOnce(const Installer& installer)
     QueryPerformanceCounter(&start);
     Wizard wizard(profile.path, installer.program, installer.isItsWindow, intervalMs);
     if (!wizard.started()) fail(installer, "no window");
+    Timing timing;
+    timing.shown = secondsSince(start);
     if (!wizard.waitUntil([&] { return installer.promptReady(wizard); }, 60, intervalMs))
         fail(installer, "no folder prompt", &wizard);
-    Timing timing;
     timing.prompt = secondsSince(start);
 
     QueryPerformanceCounter(&start);
@@ -172,19 +174,21 @@ int main(int argc, char** argv)
                 timing.groupLink.c_str());
     }
 
-    std::vector<double> prompt[2], done[2];
+    std::vector<double> shown[2], prompt[2], done[2];
     for (int round = 0; round < repetitions; round++) {
         // Who goes first alternates too: neither always follows the other.
         for (int turn = 0; turn < 2; turn++) {
             int which = (round + turn) % 2;
             Timing timing = timeOnce(installers[which]);
-            fprintf(stderr, "  %-4s run %d: prompt %.3f s, click to done %.3f s\n", installers[which].name, round + 1,
-                    timing.prompt, timing.done);
+            fprintf(stderr, "  %-4s run %d: shown %.3f s, prompt %.3f s, click to done %.3f s\n", installers[which].name,
+                    round + 1, timing.shown, timing.prompt, timing.done);
+            shown[which].push_back(timing.shown);
             prompt[which].push_back(timing.prompt);
             done[which].push_back(timing.done);
         }
     }
     removeTree(installRoot);
+    printf("shown %.3f %.3f\n", median(shown[0]), median(shown[1]));
     printf("prompt %.3f %.3f\n", median(prompt[0]), median(prompt[1]));
     printf("done %.3f %.3f\n", median(done[0]), median(done[1]));
     return 0;
