@@ -23,25 +23,6 @@ resources=$(i686-w64-mingw32-windres -i "$exe" -O rc)
 grep -q 'Name: "LOGO"' <<<"$resources" || fail "no logo"  # the payloads: lzari's tests
 grep -q '^/\* Type: group icon' <<<"$resources" || fail "no icons"
 [[ -z $(grep '^LANGUAGE' <<<"$resources" | grep -v '^LANGUAGE 9, 1$') ]] || fail "a resource is not U.S. English"
-diff <(sed -n '/^"SETUP" DIALOG/,/^END/p' <<<"$resources") - <<'TEMPLATE' || fail "the dialog template differs"
-"SETUP" DIALOG 10, 10, 245, 169
-STYLE 0x90c800c0
-CAPTION "QRV Installation Wizard"
-FONT 10, "System"
-BEGIN
-  CONTROL "", 1028, 130, 0x50000006, 7, 7, 70, 54
-  CTEXT "version", 1033, 82, 7, 157, 54, 0x50020001
-  CTEXT "You may need to disable your antivirus before proceeding.", 1034, 7, 65, 232, 13, 0x50020001
-  CTEXT "Operating System", 1029, 7, 79, 232, 13, 0x50020001
-  CTEXT "Architecture", 1025, 7, 93, 232, 13, 0x50020001
-  CTEXT "extracting files", 1032, 7, 107, 232, 13, 0x50020001
-  CTEXT "C:\\Arvendal\\QRV", 1026, 7, 121, 232, 13, 0x50020001
-  CTEXT "install in this folder or select some other folder", 1027, 7, 135, 232, 13, 0x50020001
-  PUSHBUTTON "install in this folder", 1037, 13, 149, 106, 14, 0x50010000
-  PUSHBUTTON "select another folder", 1036, 127, 149, 106, 14, 0x50010000
-  PUSHBUTTON "Quit", 1035, 110, 149, 26, 14, 0x50010000
-  CONTROL "extracting", 1030, "MSCTLS_PROGRESS32", 0x50000000, 7, 121, 232, 13
-  CONTROL "extracting", 1031, "MSCTLS_PROGRESS32", 0x50000000, 7, 149, 232, 13
-END
-TEMPLATE
+diff <(sed -n '/^"SETUP" DIALOG/,/^END/p' <<<"$resources") "$(dirname "$0")/data/dialog-template.rc" ||
+    fail "the dialog template differs from tests/data/dialog-template.rc"
 echo "setup.exe: PE32 GUI, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources and dialog as they should be"

@@ -40,9 +40,9 @@ BOOL WINAPI dosType(LPCSTR, LPDWORD type) { return *type = SCS_DOS_BINARY, TRUE;
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-// --step [CALL] STEP [ARGUMENT]: STEP is write FILE, shortcuts (for
-// USERPROFILE), survey, resource NAME or extract NAME (a table of that one
-// payload); CALL names a platform call to fail first.
+// --step [CALL] STEP [ARGUMENT...]: STEP is write FILE, shortcuts (for
+// USERPROFILE), survey, resource NAME or extract NAME... (a table of those
+// payloads); CALL names a platform call to fail first.
 int runStep(int argc, char** argv)
 {
     const std::pair<const char*, void (*)()> failures[] = {
@@ -76,8 +76,7 @@ int runStep(int argc, char** argv)
         loadResourceData(argument.c_str(), 10);
     } else if (step == "extract") {
         InitCommonControls();
-        payloadTable[0].fileName = argument.c_str();
-        payloadTable[1].fileName = nullptr;
+        for (int i = 1; i <= argc; i++) payloadTable[i - 1].fileName = i < argc ? argv[i] : nullptr;
         extractPayloads(CreateDialogParamA(appInstance, "SETUP", nullptr, quietDialogProc, 0));
     } else {
         return 2;
@@ -93,10 +92,15 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
     std::string file = scratch / "QRV.EXE", cut = scratch / "CUT.EXE";
     TestProfile noDesktop(false, true), groupIsFile;
     writeWholeFile(groupIsFile.path + "\\Start Menu\\Programs\\Arvendal", "a file");
+    std::string readOnly = scratch / "LOCKED.EXE";
+    writeWholeFile(readOnly, "locked");
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    TestProfile noPrograms(true, false);
     // The step, the profile it runs with, and the box it ends with ("" for
-    // none and exit code 0); a box ending in "Code " takes any error. (A
-    // read-only file in the way, no Start-Menu programs folder and profiles
-    // too long are met in the wizard's scenarios.)
+    // none and exit code 0); a box ending in "Code " takes any error.
+    // Damaged containers: half a stream with its fields kept, a zeroed
+    // length over a stream (not an empty file), no magic after a payload of
+    // version 1.
     const std::vector<std::pair<std::pair<std::string, std::string>, std::string>> rows = {
         {{"resource NO.SUCH.FILE", ""}, "321: can't find resource NO.SUCH.FILE\nWin Err Code 1814"},
         {{"LoadResource resource QRV.EXE", ""}, "324: can't load resource QRV.EXE\nWin Err Code 8"},
@@ -104,10 +108,14 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"extract VERSION0.LZ", ""}, "344: resource was compressed with the wrong version of LZARI"},
         {{"extract NOMAGIC.LZ", ""}, "344: resource was compressed with the wrong version of LZARI"},
         {{"extract TRUNCATED.LZ", ""}, "346: can't decode resource TRUNCATED.LZ"},
+        {{"extract HALF.LZ", ""}, "346: can't decode resource HALF.LZ"},
+        {{"extract ZEROED.LZ", ""}, "346: can't decode resource ZEROED.LZ"},
+        {{"extract QRV.HLP NOMAGIC.LZ", ""}, "344: resource was compressed with the wrong version of LZARI"},
         {{"extract WRONGBYTES.LZ", ""}, "348: resource WRONGBYTES.LZ is damaged"},
         {{"extract UNRECORDED.LZ", ""}, "348: resource UNRECORDED.LZ is damaged"},
         {{"extract QRV.HLP", ""}, ""},
         {{"extract EMPTY.LZ", ""}, ""},
+        {{"write " + readOnly, ""}, "212: can't delete file " + readOnly + "\nWin Err Code 5"},
         {{"CreateFileA write " + file, ""}, "218: can't create file " + file + "\nWin Err Code 5"},
         {{"WriteFile write " + file, ""}, "223: can't write file " + file + "\nWin Err Code 112"},
         {{"WriteFile-short write " + cut, ""}, "228: file write error " + cut + "\nWin Err Code 39"},
@@ -119,6 +127,10 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"shortcuts", ""}, "162: can't get user profile\nWin Err Code "},
         {{"shortcuts", noDesktop.path}, "176: can't create link on desktop\nWin Err Code "},
         {{"shortcuts", groupIsFile.path}, "197: can't create link on start menu\nWin Err Code "},
+        {{"shortcuts", noPrograms.path}, "187: can't create folder in start menu\nWin Err Code 3"},
+        // 259 characters fit the variable but not the desktop link; 300 do not fit it.
+        {{"shortcuts", "C:\\" + std::string(256, 'p')}, "176: can't create link on desktop\nWin Err Code 206"},
+        {{"shortcuts", "C:\\" + std::string(297, 'p')}, "162: can't get user profile\nWin Err Code 206"},
     };
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
