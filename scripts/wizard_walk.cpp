@@ -4,11 +4,17 @@
 //
 //   wizard_walk start SETUP.EXE   start it, freeze it as soon as its window is
 //                                 there, and print its thread's id
+//   wizard_walk extracting SETUP.EXE
+//                                 the same, frozen once its extraction bar
+//                                 stands between a fifth and four fifths
 //   wizard_walk resume TID        let it go on
 //   wizard_walk prompt            wait for the folder prompt
 //   wizard_walk install           press "install in this folder"; wait for Exit
 //   wizard_walk exit              press "Exit"
+//   wizard_walk close             close it with its title bar's box
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +34,13 @@ bool waitFor(Done done)
 
 HWND wizard() { return FindWindowA(nullptr, "QRV Installation Wizard"); }
 
+bool extractionMidway()
+{
+    HWND bar = GetDlgItem(wizard(), IDC_EXTRACT_PROGRESS);
+    LRESULT position = SendMessageA(bar, PBM_GETPOS, 0, 0);
+    return IsWindowVisible(bar) && position >= 200 && position <= 800;
+}
+
 bool clickAndWaitFor(int button, int shown)
 {
     return waitFor(wizard) && PostMessageA(GetDlgItem(wizard(), button), BM_CLICK, 0, 0) &&
@@ -39,19 +52,21 @@ bool clickAndWaitFor(int button, int shown)
 int main(int argc, char** argv)
 {
     std::string step = argc > 1 ? argv[1] : "";
-    if (step == "start" && argc > 2) {
+    if ((step == "start" || step == "extracting") && argc > 2) {
         std::string command = "\"" + std::string(argv[2]) + "\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
         if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) &&
-            waitFor(wizard) && SuspendThread(process.hThread) != DWORD(-1))
+            (step == "start" ? waitFor(wizard) : waitFor(extractionMidway)) && SuspendThread(process.hThread) != DWORD(-1))
             return printf("%lu\n", process.dwThreadId), 0;
     } else if (step == "resume" && argc > 2) {
         HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, strtoul(argv[2], nullptr, 10));
         if (thread && ResumeThread(thread) != DWORD(-1)) return 0;
     } else if (step == "prompt") {
         if (waitFor([] { return wizard() && IsWindowVisible(GetDlgItem(wizard(), IDC_INSTALL)); })) return 0;
+    } else if (step == "close") {
+        if (PostMessageA(wizard(), WM_CLOSE, 0, 0) && waitFor([] { return !wizard(); })) return 0;
     } else if (step == "install" || step == "exit") {
         if (step == "install" ? clickAndWaitFor(IDC_INSTALL, IDC_EXIT) : clickAndWaitFor(IDC_EXIT, 0)) return 0;
     }
