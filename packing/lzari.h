@@ -36,6 +36,11 @@ struct BufferResult {
 // well-formed stream ends.
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize);
 
+// Whether the decoder takes its SSE2 paths: true when the processor has
+// SSE2 (asked at run time by the 32-bit build); a test may set it false to
+// take the plain paths.
+extern bool lzariDecodeWithVectors;
+
 // The bytes the running decode has written so far, updated every 64 KiB:
 // another thread may read it to show the decode's progress.
 extern std::atomic<uint32_t> lzariDecodedBytes;

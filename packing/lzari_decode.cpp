@@ -74,7 +74,8 @@ static void copyMatch(uint8_t* output, uint32_t position, uint32_t distance, uin
     for (uint32_t k = 0; k < length; k++) to[k] = from[k];
 }
 
-static void decodeText(RangeCoder& coder, BitReader& reader)
+template <bool vectors>
+static inline void decodeText(RangeCoder& coder, BitReader& reader)
 {
     uint8_t* output = outputBuffer;
     uint32_t position = 0;
@@ -88,7 +89,7 @@ static void decodeText(RangeCoder& coder, BitReader& reader)
     while (position < end && reader.inputPos <= runOut) {
         const uint32_t stretchEnd = end - position > progressInterval ? position + progressInterval : end;
         while (position < stretchEnd && reader.inputPos <= runOut) {
-            int code = decodeSymbol(coder, reader);
+            int code = decodeSymbol<vectors>(coder, reader);
             if (code < 256) {
                 output[position++] = uint8_t(code);
                 continue;
@@ -105,6 +106,30 @@ static void decodeText(RangeCoder& coder, BitReader& reader)
     }
     outputPos = position;
 }
+
+// The loop for processors without SSE2, and with it: everything it calls
+// compiled into it, so that the vector paths meet no call.
+static void decodeTextPlain(RangeCoder& coder, BitReader& reader) { decodeText<false>(coder, reader); }
+#ifdef LZARI_VECTORS
+LZARI_SSE2 __attribute__((flatten)) static void decodeTextWithVectors(RangeCoder& coder, BitReader& reader)
+{
+    decodeText<true>(coder, reader);
+}
+#endif
+
+static bool processorHasVectors()
+{
+#if defined(__SSE2__)
+    return true;
+#elif defined(LZARI_VECTORS)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+#else
+    return false;
+#endif
+}
+
+bool lzariDecodeWithVectors = processorHasVectors();
 
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
 {
@@ -126,7 +151,11 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
     BitReader reader;
     startDecoding(coder, reader, container, 4, containerSize);
     resetModel();
-    decodeText(coder, reader);
+#ifdef LZARI_VECTORS
+    if (lzariDecodeWithVectors) decodeTextWithVectors(coder, reader);
+    else
+#endif
+        decodeTextPlain(coder, reader);
 
     lastInputPos = bytesConsumed(coder, reader);
     lengthFieldPos = containerSize - 4;

@@ -84,14 +84,15 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
 }
 
 // Decodes one code: a literal byte (0..255) or a match length (code - 253).
+template <bool vectors = modelHasVectors>
 inline int decodeSymbol(RangeCoder& coder, BitReader& reader)
 {
     uint32_t range = coder.rangeHigh - coder.rangeLow;
     uint32_t total = symbolTotal();
-    int s = findSymbol(decodeTarget(coder, range, total));
+    int s = findSymbol<vectors>(decodeTarget(coder, range, total));
     consumeInterval(coder, reader, range, total, symbolCumFreq(s - 1), symbolCumFreq(s));
     int code = charOfSymbol[s];
-    adaptModel(s);
+    adaptModel<vectors>(s);
     return code;
 }
 

@@ -13,8 +13,14 @@
 
 #include "lzari_state.h"
 
-#ifdef __SSE2__
+// The vector paths use SSE2. A build for processors that all have it (the
+// 64-bit host) takes them always; the 32-bit build compiles them too, in
+// functions of their own for SSE2, which the decoder takes when the
+// processor it runs on has it.
+#if defined(__SSE2__) || defined(__i386__)
 #include <emmintrin.h>
+#define LZARI_VECTORS 1
+#define LZARI_SSE2 __attribute__((target("sse2")))
 #endif
 
 constexpr int modelBlocks = 40;                  // 320 indices: 0..314 and padding
@@ -41,7 +47,7 @@ void halveModel();
 #ifdef __SSE2__
 constexpr bool modelHasVectors = true;
 #else
-constexpr bool modelHasVectors = false;
+constexpr bool modelHasVectors = false;  // unless a caller asks for them
 #endif
 
 // ---- the two searches -------------------------------------------------
@@ -49,11 +55,11 @@ constexpr bool modelHasVectors = false;
 // first whole blocks (by each block's last value), then the entries of the
 // next block. Frequencies fit in 15 bits, so signed 16-bit compares do.
 
-#ifdef __SSE2__
+#ifdef LZARI_VECTORS
 // The number of leading entries of `values` (a multiple of eight, 16-byte
 // aligned) that are above `bound`, when those form a prefix.
 template <int count>
-inline int leadingAbove(const uint16_t* values, __m128i bound)
+LZARI_SSE2 inline int leadingAbove(const uint16_t* values, __m128i bound)
 {
     const __m128i* vectors = reinterpret_cast<const __m128i*>(values);
     uint64_t above = 0;
@@ -61,13 +67,52 @@ inline int leadingAbove(const uint16_t* values, __m128i bound)
         __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(vectors + k), bound), _mm_setzero_si128());
         above |= uint64_t(_mm_movemask_epi8(mask) & 0xFF) << (8 * k);
     }
+#ifdef __i386__
+    // Without a 64-bit count instruction: the low half, then the high.
+    uint32_t low = uint32_t(~above);
+    return low ? __builtin_ctz(low) : 32 + __builtin_ctz(uint32_t(~above >> 32));
+#else
     return __builtin_ctzll(~above);
+#endif
 }
 
-inline int leadingAboveInBlock(__m128i entries, __m128i bound, unsigned forcedFirst)
+LZARI_SSE2 inline int leadingAboveInBlock(__m128i entries, __m128i bound, unsigned forcedFirst)
 {
     unsigned above = unsigned(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(entries, bound), _mm_setzero_si128())));
     return __builtin_ctz(~(above | forcedFirst));
+}
+
+LZARI_SSE2 inline int findSymbolWithVectors(uint32_t x)
+{
+    const __m128i bound = _mm_set1_epi16(int16_t(x));
+    int block = leadingAbove<modelBlocks>(blockCumFreq, bound);
+    __m128i entries = _mm_add_epi16(_mm_set1_epi16(int16_t(blockCumFreq[block])),
+                                    _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block));
+    return 8 * block + leadingAboveInBlock(entries, bound, 0);
+}
+
+LZARI_SSE2 inline int runStartWithVectors(int symbol)
+{
+    const __m128i bound = _mm_set1_epi16(int16_t(symbolFreq[symbol]));
+    int block = leadingAbove<modelBlocks>(blockLastFreq, bound);
+    __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolFreq) + block);
+    // The sentinel at index 0 has frequency 0; count it as "above", so
+    // that the count is the run's first index.
+    return 8 * block + leadingAboveInBlock(entries, bound, block == 0 ? 1 : 0);
+}
+
+LZARI_SSE2 inline void countBelowWithVectors(int index)
+{
+    int block = index >> 3;
+    const __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
+    __m128i* inBlock = reinterpret_cast<__m128i*>(cumFreqInBlock) + block;
+    __m128i below = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(index & 7)), lane);  // -1 in lanes below
+    _mm_store_si128(inBlock, _mm_sub_epi16(_mm_load_si128(inBlock), below));
+    __m128i* blocks = reinterpret_cast<__m128i*>(blockCumFreq);
+    for (int k = 0; k < modelBlocks / 8; k++) {
+        __m128i earlier = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(block - 8 * k)), lane);
+        _mm_store_si128(blocks + k, _mm_sub_epi16(_mm_load_si128(blocks + k), earlier));
+    }
 }
 #endif
 
@@ -77,14 +122,8 @@ inline int leadingAboveInBlock(__m128i entries, __m128i bound, unsigned forcedFi
 template <bool vectors = modelHasVectors>
 inline int findSymbol(uint32_t x)
 {
-#ifdef __SSE2__
-    if constexpr (vectors) {
-        const __m128i bound = _mm_set1_epi16(int16_t(x));
-        int block = leadingAbove<modelBlocks>(blockCumFreq, bound);
-        __m128i entries = _mm_add_epi16(_mm_set1_epi16(int16_t(blockCumFreq[block])),
-                                        _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block));
-        return 8 * block + leadingAboveInBlock(entries, bound, 0);
-    }
+#ifdef LZARI_VECTORS
+    if constexpr (vectors) return findSymbolWithVectors(x);
 #endif
     int s = 1;  // binary lifting: symbolCumFreq(s - 1) > x throughout
     for (int step = 256; step > 0; step >>= 1)
@@ -97,17 +136,10 @@ inline int findSymbol(uint32_t x)
 template <bool vectors = modelHasVectors>
 inline int runStart(int symbol)
 {
-    uint16_t frequency = symbolFreq[symbol];
-#ifdef __SSE2__
-    if constexpr (vectors) {
-        const __m128i bound = _mm_set1_epi16(int16_t(frequency));
-        int block = leadingAbove<modelBlocks>(blockLastFreq, bound);
-        __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolFreq) + block);
-        // The sentinel at index 0 has frequency 0; count it as "above", so
-        // that the count is the run's first index.
-        return 8 * block + leadingAboveInBlock(entries, bound, block == 0 ? 1 : 0);
-    }
+#ifdef LZARI_VECTORS
+    if constexpr (vectors) return runStartWithVectors(symbol);
 #endif
+    uint16_t frequency = symbolFreq[symbol];
     int i = symbol;
     while (symbolFreq[i - 1] == frequency) i--;
     return i;
@@ -120,21 +152,10 @@ inline int runStart(int symbol)
 template <bool vectors = modelHasVectors>
 inline void countBelow(int index)
 {
-    int block = index >> 3;
-#ifdef __SSE2__
-    if constexpr (vectors) {
-        const __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-        __m128i* inBlock = reinterpret_cast<__m128i*>(cumFreqInBlock) + block;
-        __m128i below = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(index & 7)), lane);  // -1 in lanes below
-        _mm_store_si128(inBlock, _mm_sub_epi16(_mm_load_si128(inBlock), below));
-        __m128i* blocks = reinterpret_cast<__m128i*>(blockCumFreq);
-        for (int k = 0; k < modelBlocks / 8; k++) {
-            __m128i earlier = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(block - 8 * k)), lane);
-            _mm_store_si128(blocks + k, _mm_sub_epi16(_mm_load_si128(blocks + k), earlier));
-        }
-        return;
-    }
+#ifdef LZARI_VECTORS
+    if constexpr (vectors) return countBelowWithVectors(index);
 #endif
+    int block = index >> 3;
     for (int j = 8 * block; j < index; j++) cumFreqInBlock[j]++;
     for (int b = 0; b < block; b++) blockCumFreq[b]++;
 }
