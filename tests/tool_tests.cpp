@@ -106,9 +106,8 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     truncated.insert(truncated.end(), good.end() - 12, good.end());  // the fields kept, half the stream lost
     put32(huge, huge.size() - 12, 0xFFFFFFFF);
     put32(zeroed, zeroed.size() - 12, 0);
-    Bytes late = good, beyond = good;  // 30828, the latest time Windows takes, past ext4's 2446; past it
-    put32(late, late.size() - 8, 0xFFFFFFFF), put32(late, late.size() - 4, 0x7FFFFFFF), put32(beyond, beyond.size() - 4, 1u << 31);
-    spit("late.lz", late);
+    Bytes beyond = good;  // past 30828, the latest time Windows takes
+    put32(beyond, beyond.size() - 4, 1u << 31);
     spit("beyond.lz", beyond);
     spit("short.lz", Bytes(good.begin(), good.begin() + 12));
     spit("truncated.lz", truncated);
@@ -129,10 +128,7 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     };
     for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
     EXPECT_EQ(text("out"), "the old file");
-    EXPECT_EQ(listing(), "bad.lz\nbeyond.lz\ngood.lz\nhuge.lz\nin\nlate.lz\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n");
-    ToolRun far = lzari("unpack late.lz far");  // kept where the file system can, refused where not
-    EXPECT_TRUE(far.exitCode ? far.err.find("would keep another") != std::string::npos && read("far").empty()
-                             : timeText("far") == formatFileTime(fileTimeOf(0x7FFFFFFFFFFFFFFF))) << far.err;
+    EXPECT_EQ(listing(), "bad.lz\nbeyond.lz\ngood.lz\nhuge.lz\nin\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n");
     EXPECT_FALSE(fileTimeFromTimespec({2000000000000, 0})) << "year 65347";
 
     // A length no stream fills (4 MB declaring 4 GB): decoding stops where
@@ -160,8 +156,6 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     EXPECT_EQ(info.exitCode, 1);
     EXPECT_EQ(info.out.substr(0, 19), "good.lz: version 1,");
     EXPECT_TRUE(std::regex_match(info.err, std::regex("lzari: .*missing.*\nlzari: in: not an LZARI container\n"))) << info.err;
-    for (const char* usage : {"", "pack onlyone", "pack --time '2020-01-01 00:00:00' a b", "info"})
-        EXPECT_NE(lzari(usage).exitCode, 0) << usage;
 }
 
 // ----- the built setup.exe ----------------------------------------------------

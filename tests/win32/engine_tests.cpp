@@ -18,8 +18,6 @@
 
 namespace {
 
-// ---- the child's steps ----------------------------------------------------
-
 // A platform call that fails with `error`, returning `Result{}`.
 template <DWORD error, typename Result, typename... Arguments>
 Result WINAPI fails(Arguments...)
@@ -83,8 +81,6 @@ int runStep(int argc, char** argv)
     }
     return 0;  // the step did not fail
 }
-
-// ---- the tests ------------------------------------------------------------
 
 TEST(Engine, FatalErrorsAsTheUserMeetsThem)
 {

@@ -85,11 +85,6 @@ static std::string timesText(const FILETIME& created, const FILETIME& accessed, 
     return text;
 }
 
-std::string fileTimesText(unsigned long long allThree)
-{
-    FILETIME time = {DWORD(allThree), DWORD(allThree >> 32)};
-    return timesText(time, time, time);
-}
 
 std::string fileTimesText(const std::string& path)
 {
@@ -236,7 +231,6 @@ void Wizard::pressKey(WORD key) const
     PostMessageA(target, WM_KEYUP, key, 1 | 0xC0000000);
 }
 
-void Wizard::close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
 bool Wizard::waitUntil(const std::function<bool()>& done, int seconds, int intervalMs) const
 {
@@ -279,10 +273,8 @@ std::string Wizard::dismissBox(int seconds) const
 std::string Wizard::describe() const
 {
     std::string text = "the wizard shows (control: shown, enabled, text):";
-    for (int id = 1025; id <= 1037; id++) {
-        ControlState state = control(id);
-        text += "\n  " + std::to_string(id) + ": " + std::to_string(state.visible) + std::to_string(state.enabled) + " '" +
-                state.text + "'";
-    }
+    for (int id = 1025; id <= 1037; id++)
+        text += "\n  " + std::to_string(id) + ": " + std::to_string(control(id).visible) +
+                std::to_string(control(id).enabled) + " '" + control(id).text + "'";
     return text;
 }

@@ -38,7 +38,6 @@ std::string upperCase(std::string text);
 std::string sourcePath(const std::string& relative);  // a file of the source tree, as Wine sees it
 // " CREATED ACCESSED WRITTEN" (64-bit values), or "" for no file.
 std::string fileTimesText(const std::string& path);
-std::string fileTimesText(unsigned long long allThree);
 
 // A shortcut as "TARGET|ARGUMENTS|DESCRIPTION|WORKING FOLDER|SHOW COMMAND",
 // the paths upper-cased: the fields through the shell's link object, the show
@@ -83,7 +82,6 @@ public:
     // be clicked: then nothing is sent, and false says so.
     [[nodiscard]] bool click(int id) const;
     void pressKey(WORD key) const;  // to the control with the keyboard focus
-    void close() const;             // the title bar's close box
 
     // Waits until `done` holds, up to `seconds`; false if it does not, or
     // if the process ends first. A step ends by focusing a button.
