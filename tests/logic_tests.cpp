@@ -47,7 +47,6 @@ TEST(Logic, FolderRules)
         {"C:apps", "refused: C:apps"},
         {"CC:\\apps", "refused: CC:\\apps"},
         {"C:\\apps\\\\QRV", "refused: C:\\apps\\\\QRV"},
-        {"C:\\apps\\\\", "refused: C:\\apps\\\\"},
         {"C:\\apps:QRV", "refused: C:\\apps:QRV"},
     };
     for (const auto& [folder, verdict] : rows) {

@@ -39,6 +39,7 @@ bench() {
     # its output and could hold a pipe open.
     "$root/scripts/wine-run.sh" "$win32/bench/installer_timing.exe" "Z:$setup" "Z:$nsis" "$repetitions" \
         >"$out/timing.txt"
+    cp "$out/timing.txt" "$out/timing-$4.txt"
     echo
     i686-w64-mingw32-strip -o "$out/setup-stripped.exe" "$setup"
     python3 "$root/bench/installer/installer_report.py" "$setup" "$nsis" "$payloads" "$out/timing.txt" \
@@ -49,5 +50,12 @@ bench() {
 # The headline: a product of the real product's sizes (3,279,426 bytes in
 # five files); then the stand-in product the build carries (33,002 bytes).
 bench "$win32/bench/real_size_setup.exe" "$win32/products/real_size_setup/product_payloads.cmake" \
-    "payloads of the real sizes"
-bench "$win32/wizard/setup.exe" "$win32/products/setup/product_payloads.cmake" "the stand-in payloads"
+    "payloads of the real sizes" real
+bench "$win32/wizard/setup.exe" "$win32/products/setup/product_payloads.cmake" "the stand-in payloads" standin
+
+# Memory: the real-size product's peak beyond the stand-in's (a run with next
+# to nothing to decode), against what its payloads decode to, plus 1 MB.
+peak() { awk '$1 == "memory" { print $2 }' "$out/timing-$1.txt"; }
+awk -v real="$(peak real)" -v empty="$(peak standin)" -v decoded=$((3279426 - 33002)) 'BEGIN {
+    printf "peak private memory: %.0f B beyond the stand-in run, for %d B more decoded payloads: %s\n",
+           real - empty, decoded, real - empty <= decoded + 1048576 ? "within 1 MB of them (met)" : "more than 1 MB beyond them (not met)" }'

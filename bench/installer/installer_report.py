@@ -108,6 +108,8 @@ def main():
          prompt[0] / prompt[1]),
         (f"click on install to done (median of {repetitions})", f"{done[0]:.3f} s", f"{done[1]:.3f} s",
          done[0] / done[1]),
+        ("peak private memory at the prompt (median)", f"{medians['memory'][0]:,.0f} B", f"{medians['memory'][1]:,.0f} B",
+         medians["memory"][0] / medians["memory"][1]),
     ]
     print("| | ours | NSIS | ratio |")
     print("|---|---|---|---|")

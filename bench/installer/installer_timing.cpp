@@ -11,8 +11,10 @@
 //   shown OURS NSIS    (from the start to its first window on the screen)
 //   prompt OURS NSIS
 //   done OURS NSIS
+//   memory OURS NSIS   (the process's peak private bytes at the prompt, in bytes)
 // and on stderr each run, and where each put its shortcuts.
 #include <windows.h>
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -94,7 +96,7 @@ double secondsSince(const LARGE_INTEGER& start)
 }
 
 struct Timing {
-    double shown, prompt, done;
+    double shown, prompt, done, memory;
     std::string desktopLink, groupLink;  // where the shortcuts went
 };
 
@@ -127,6 +129,12 @@ Timing timeOnce(const Installer& installer)
     if (!wizard.waitUntil([&] { return installer.promptReady(wizard); }, 60, intervalMs))
         fail(installer, "no folder prompt", &wizard);
     timing.prompt = secondsSince(start);
+    // Every payload is decoded by the prompt: the peak there is the run's
+    // peak before any file is written.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, wizard.processId());
+    if (process && GetProcessMemoryInfo(process, &counters, sizeof counters)) timing.memory = double(counters.PeakPagefileUsage);
+    if (process) CloseHandle(process);
 
     QueryPerformanceCounter(&start);
     if (!wizard.click(installer.installButton)) fail(installer, "its install button cannot be clicked", &wizard);
@@ -174,7 +182,7 @@ int main(int argc, char** argv)
                 timing.groupLink.c_str());
     }
 
-    std::vector<double> shown[2], prompt[2], done[2];
+    std::vector<double> shown[2], prompt[2], done[2], memory[2];
     for (int round = 0; round < repetitions; round++) {
         // Who goes first alternates too: neither always follows the other.
         for (int turn = 0; turn < 2; turn++) {
@@ -183,6 +191,7 @@ int main(int argc, char** argv)
             fprintf(stderr, "  %-4s run %d: shown %.3f s, prompt %.3f s, click to done %.3f s\n", installers[which].name,
                     round + 1, timing.shown, timing.prompt, timing.done);
             shown[which].push_back(timing.shown);
+            memory[which].push_back(timing.memory);
             prompt[which].push_back(timing.prompt);
             done[which].push_back(timing.done);
         }
@@ -191,5 +200,6 @@ int main(int argc, char** argv)
     printf("shown %.3f %.3f\n", median(shown[0]), median(shown[1]));
     printf("prompt %.3f %.3f\n", median(prompt[0]), median(prompt[1]));
     printf("done %.3f %.3f\n", median(done[0]), median(done[1]));
+    printf("memory %.0f %.0f\n", median(memory[0]), median(memory[1]));
     return 0;
 }

@@ -95,8 +95,7 @@ std::string installPaths(const std::string& profile = "", bool groupToo = true, 
     return changedPaths({}, paths);
 }
 
-// A bar as "POSITION of LOW..HIGH" (across processes PBM_GETRANGE answers
-// one limit: TRUE asks for the low one).
+// A bar as "POSITION of LOW..HIGH" (PBM_GETRANGE's TRUE asks for the low one).
 std::string bar(const Wizard& wizard, int id)
 {
     HWND bar = GetDlgItem(wizard.window(), id);
