@@ -133,7 +133,11 @@ Timing timeOnce(const Installer& installer)
     // peak before any file is written.
     PROCESS_MEMORY_COUNTERS counters = {};
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, wizard.processId());
-    if (process && GetProcessMemoryInfo(process, &counters, sizeof counters)) timing.memory = double(counters.PeakPagefileUsage);
+    if (process && GetProcessMemoryInfo(process, &counters, sizeof counters)) {
+        timing.memory = double(counters.PeakPagefileUsage);
+        fprintf(stderr, "  %s at its prompt: peak private bytes %lu, peak working set %lu\n", installer.name,
+                (unsigned long)counters.PeakPagefileUsage, (unsigned long)counters.PeakWorkingSetSize);
+    }
     if (process) CloseHandle(process);
 
     QueryPerformanceCounter(&start);
