@@ -54,8 +54,8 @@ void startExtraction();  // no-op once started
 void tellWhenExtracted(HWND dialog, UINT message, WPARAM step);
 int extractionPosition();  // 0 .. extractionRange - 1 while it runs
 void finishExtraction(HWND dialog);  // waits for the worker, reports a failure, hides the bar
-// The whole pass at once, as the dialog's step runs it: start (if not
-// started yet), bar, wait, report.
+// The whole pass at once, for a caller without the dialog's message loop:
+// start (if not started yet), bar, wait, report.
 void extractPayloads(HWND dialog);
 
 // ---- folders ------------------------------------------------------------

@@ -115,12 +115,12 @@ int extractRow(PayloadEntry& row, ResourceData checks)
     return 0;
 }
 
-int extractEveryRow()
+void extractEveryRow()
 {
     ResourceData checks;
     if (int code = findResourceData(payloadChecksName, rcDataType, &checks)) {
         failure = Failure{code, payloadChecksName, GetLastError()};
-        return code;
+        return;
     }
     uint32_t total = 0;
     for (int i = 0; payloadTable[i].fileName; i++) total += promisedLength(payloadTable[i].fileName);
@@ -128,11 +128,10 @@ int extractEveryRow()
     for (int i = 0; payloadTable[i].fileName; i++) {
         if (int code = extractRow(payloadTable[i], checks)) {
             failure = Failure{code, payloadTable[i].fileName, GetLastError()};
-            return code;
+            return;
         }
         finishedBytes += payloadTable[i].size;
     }
-    return 0;
 }
 
 DWORD WINAPI extractAll(LPVOID)

@@ -1,5 +1,8 @@
 #include "folder_rules.h"
 
+#include <cstddef>
+#include <cstdint>
+
 #include "install_limits.h"
 
 namespace {

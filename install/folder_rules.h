@@ -1,15 +1,13 @@
 // The rules an install folder must meet, and the form they bring it into.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 // Checks `text` (a terminated text of at most 259 characters: bytes, as the
 // manifest gives the default folder, or UTF-16, as the program holds the
 // install folder) and normalises it in place: the drive letter upper-cased
-// (even when a later rule fails) and one trailing backslash removed. True when it is an
-// absolute path on a drive from C to Z with exactly one colon, no doubled
-// backslash and at least one character after the drive's root.
+// (even when a later rule fails) and one trailing backslash removed. True
+// when it is an absolute path on a drive from C to Z with exactly one
+// colon, no doubled backslash and at least one character after the drive's
+// root.
 bool validateFolderText(char* text);
 bool validateFolderText(wchar_t* text);
 

@@ -70,6 +70,6 @@ int main(int argc, char** argv)
     } else if (step == "install" || step == "exit") {
         if (step == "install" ? clickAndWaitFor(IDC_INSTALL, IDC_EXIT) : clickAndWaitFor(IDC_EXIT, 0)) return 0;
     }
-    fprintf(stderr, "wizard_walk: %s failed\n", argc > 1 ? argv[1] : "usage: wizard_walk start|resume|prompt|install|exit");
+    fprintf(stderr, "wizard_walk: %s failed\n", argc > 1 ? argv[1] : "usage: wizard_walk start|extracting|resume|prompt|install|exit|close");
     return 1;
 }

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "file_io.h"
+
 extern char** environ;
 
 namespace {
@@ -61,17 +63,6 @@ std::string valueAfter(const std::string& output, const std::string& label)
     return output.substr(at, output.find('\n', at) - at);
 }
 
-std::string readText(const std::string& path)
-{
-    std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, got);
-        fclose(file);
-    }
-    return text;
-}
-
 }  // namespace
 
 SignatureCheck checkSignature(const std::string& path, const uint8_t* signature, uint32_t size)
@@ -88,7 +79,11 @@ SignatureCheck checkSignature(const std::string& path, const uint8_t* signature,
     std::string subject = file ? signerSubject(pkcs7.get(), file) : "";
     if (file) fclose(file);
     int status = subject.empty() ? -2 : runVerify(path, certificates, output);
-    std::string said = readText(output);
+    std::string said;
+    if (status > 0) {  // it ran and refused: its output says why
+        MappedFile written(output);
+        said.assign(reinterpret_cast<const char*>(written.data()), written.size());
+    }
     unlink(certificates.c_str()), unlink(output.c_str()), rmdir(folder);
 
     if (subject.empty()) return {false, "signature: names no signer's certificate"};
