@@ -3,10 +3,8 @@
 // the match finder to their every bit.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "codec_support.h"
+#include "program_bytes.h"  // fileBytes
 
 namespace {
 
@@ -130,12 +128,6 @@ TEST(Codec, DamagedStreamsStayInBounds)
     }
 }
 
-Bytes dataFile(const char* name)
-{
-    std::ifstream in(std::string(LZARI_TEST_DATA "/") + name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 // The products' payloads were made by this encoder and are read by this
 // decoder, so no change to either may change a bit of the stream. The
 // committed container was made by the first, plain implementation from
@@ -143,7 +135,7 @@ Bytes dataFile(const char* name)
 // padding, text, noise and repeats).
 TEST(Codec, PinnedContainerIsWrittenAndReadBitForBit)
 {
-    Bytes input = dataFile("mixed-300k.bin"), container = dataFile("mixed-300k.lz");
+    Bytes input = fileBytes(LZARI_TEST_DATA "/mixed-300k.bin"), container = fileBytes(LZARI_TEST_DATA "/mixed-300k.lz");
     ASSERT_EQ(input.size() * 1000 + container.size(), 300166231u) << "missing or changed in " LZARI_TEST_DATA;
     EXPECT_EQ(firstDifference(container, encode(input)), "equal");
     const bool processorHasVectors = lzariDecodeWithVectors;

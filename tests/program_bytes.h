@@ -1,5 +1,6 @@
-// The built setup.exe as bytes, and where the parts of its resource tree
-// lie, found as the loader finds them: for the tests that damage copies of it.
+// A file as bytes (the built setup.exe, a test container), and where the
+// parts of a program's resource tree lie, found as the loader finds them:
+// for the tests that damage copies of setup.exe.
 #pragma once
 
 #include <cstdint>
