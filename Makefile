@@ -12,7 +12,8 @@
 #   make bench   codec throughput against zlib -9 and xz -6, unpack memory, 32 against 64 bits
 #   make bench-installer
 #                setup.exe against an NSIS installer of the same files: sizes,
-#                time to the folder prompt, time from the click to done
+#                time to the folder prompt, time from the click to done,
+#                memory; then where setup.exe's start-up time goes
 #   make fuzz    fuzz the decoder, what lzari reads of a container and a
 #                setup program, and the manifest check, for
 #                FUZZ_SECONDS each (default 300)

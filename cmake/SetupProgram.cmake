@@ -95,6 +95,12 @@ function(add_setup_program target manifest)
                                ${CMAKE_SOURCE_DIR}/resources)
     # ole32, shell32 and comctl32 are loaded when needed, not imported.
     target_link_libraries(${target} PRIVATE lzari_decoder uuid user32 gdi32)
+    # Sections aligned to pages in the file too, so that a loader can map
+    # the program, packed payloads and all, straight from the file. Wine
+    # copies a program whose sections are not into private memory, where
+    # the containers would then count against the process (a few KiB of
+    # padding in the file against their whole size in memory).
+    target_link_options(${target} PRIVATE -Wl,--file-alignment=4096)
     set_source_files_properties(${dir}/program.rc PROPERTIES OBJECT_DEPENDS
         "${${target}_RESOURCE_FILES};${SETUP_RESOURCE_DEPENDS};${dir}/product_config.h")
     add_dependencies(${target} ${target}_payloads)

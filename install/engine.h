@@ -20,6 +20,12 @@ void beginProgress(HWND dialog, const char* status, int bar, int range);
 void showProgress(HWND dialog, int bar, int row);
 void endProgress(HWND dialog, int bar);
 
+// ---- tracing --------------------------------------------------------------
+// Marks a moment of the run for whoever traces it: a debugger's output,
+// DebugView on Windows, WINEDEBUG=+timestamp,+debugstr under Wine
+// (bench/installer/startup_trace.sh). Unheard, it costs microseconds.
+inline void traceMark(const char* moment) { OutputDebugStringA(moment); }
+
 // ---- resources and extraction ------------------------------------------
 extern HINSTANCE appInstance;       // the program's module, recorded first at start-up
 extern const BITMAPINFO* logoDib;   // the "LOGO" bitmap: a 40-byte header and 24-bit rows
@@ -53,7 +59,8 @@ void startExtraction();  // no-op once started
 // once if it has).
 void tellWhenExtracted(HWND dialog, UINT message, WPARAM step);
 int extractionPosition();  // 0 .. extractionRange - 1 while it runs
-void finishExtraction(HWND dialog);  // waits for the worker, reports a failure, hides the bar
+void awaitExtraction();  // waits for the worker and reports its failure, if any
+void finishExtraction(HWND dialog);  // awaits the pass, shows the bar at its end and hides it
 // The whole pass at once, for a caller without the dialog's message loop:
 // start (if not started yet), bar, wait, report.
 void extractPayloads(HWND dialog);

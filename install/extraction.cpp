@@ -136,7 +136,9 @@ void extractEveryRow()
 
 DWORD WINAPI extractAll(LPVOID)
 {
+    traceMark("setup: decoding");
     extractEveryRow();
+    traceMark("setup: decoded");
     finished = true;
     tellTheDialog();
     return 0;
@@ -173,7 +175,7 @@ int extractionPosition()
     return shown;
 }
 
-void finishExtraction(HWND dialog)
+void awaitExtraction()
 {
     if (worker != INVALID_HANDLE_VALUE) WaitForSingleObject(worker, INFINITE);
     switch (failure.code) {
@@ -183,6 +185,11 @@ void finishExtraction(HWND dialog)
     case 348: reportFatal(348, "resource %s is damaged", failure.name);
     default: reportResourceFailure(failure.code, failure.name, failure.error);
     }
+}
+
+void finishExtraction(HWND dialog)
+{
+    awaitExtraction();
     showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionRange);
     endProgress(dialog, IDC_EXTRACT_PROGRESS);
 }

@@ -7,6 +7,8 @@
 //   wizard_walk extracting SETUP.EXE
 //                                 the same, frozen once its extraction bar
 //                                 stands between a fifth and four fifths
+//   wizard_walk launch SETUP.EXE  start it and leave it running, marking the
+//                                 moment for a trace (bench/installer/startup_trace.sh)
 //   wizard_walk resume TID        let it go on
 //   wizard_walk prompt            wait for the folder prompt
 //   wizard_walk install           press "install in this folder"; wait for Exit
@@ -47,17 +49,25 @@ bool clickAndWaitFor(int button, int shown)
            (!shown || waitFor([=] { return IsWindowVisible(GetDlgItem(wizard(), shown)); }));
 }
 
+bool startProgram(const char* path, PROCESS_INFORMATION* process)
+{
+    std::string command = "\"" + std::string(path) + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     std::string step = argc > 1 ? argv[1] : "";
-    if ((step == "start" || step == "extracting") && argc > 2) {
-        std::string command = "\"" + std::string(argv[2]) + "\"";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) &&
+    PROCESS_INFORMATION process = {};
+    if (step == "launch" && argc > 2) {
+        OutputDebugStringA("walk: launching");
+        if (startProgram(argv[2], &process)) return 0;
+    } else if ((step == "start" || step == "extracting") && argc > 2) {
+        if (startProgram(argv[2], &process) &&
             (step == "start" ? waitFor(wizard) : waitFor(extractionMidway)) && SuspendThread(process.hThread) != DWORD(-1))
             return printf("%lu\n", process.dwThreadId), 0;
     } else if (step == "resume" && argc > 2) {
@@ -70,6 +80,6 @@ int main(int argc, char** argv)
     } else if (step == "install" || step == "exit") {
         if (step == "install" ? clickAndWaitFor(IDC_INSTALL, IDC_EXIT) : clickAndWaitFor(IDC_EXIT, 0)) return 0;
     }
-    fprintf(stderr, "wizard_walk: %s failed\n", argc > 1 ? argv[1] : "usage: wizard_walk start|extracting|resume|prompt|install|exit|close");
+    fprintf(stderr, "wizard_walk: %s failed\n", argc > 1 ? argv[1] : "usage: wizard_walk launch|start|extracting|resume|prompt|install|exit|close");
     return 1;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Reads the built setup.exe as a file: a 32-bit (PE32, i386) GUI program that
-# imports only DLLs every Windows has, asks for the invoker's rights, and
+# Reads the built setup.exe as a file: a 32-bit (PE32, i386) GUI program,
+# page-aligned in the file, that imports only DLLs every Windows has, asks for the invoker's rights, and
 # carries its payloads, check values, logo, icons and the dialog template
 # field by field, all U.S. English.
 set -euo pipefail
@@ -10,6 +10,9 @@ fail() { echo "setup.exe: $*" >&2; exit 1; }
 headers=$(i686-w64-mingw32-objdump -p "$exe")
 grep -q 'file format pei-i386' <<<"$headers" && grep -qE '^Magic\s+010b\s+\(PE32\)' <<<"$headers" || fail "not PE32, i386"
 grep -qE '^Subsystem\s+00000002\s+\(Windows GUI\)' <<<"$headers" || fail "not a GUI program"
+# Sections at page boundaries in the file, so that Wine maps the program
+# rather than copying it, payloads and all, into private memory.
+grep -qE '^FileAlignment\s+00001000$' <<<"$headers" || fail "its sections are not page-aligned in the file"
 # Only Windows' known DLLs, which the loader takes from the system folder
 # whatever lies beside the program; comctl32, ole32 and shell32 the program
 # loads itself, from there, when it needs them.
@@ -25,4 +28,4 @@ grep -q '^/\* Type: group icon' <<<"$resources" || fail "no icons"
 [[ -z $(grep '^LANGUAGE' <<<"$resources" | grep -v '^LANGUAGE 9, 1$') ]] || fail "a resource is not U.S. English"
 diff <(sed -n '/^"SETUP" DIALOG/,/^END/p' <<<"$resources") "$(dirname "$0")/data/dialog-template.rc" ||
     fail "the dialog template differs from tests/data/dialog-template.rc"
-echo "setup.exe: PE32 GUI, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources and dialog as they should be"
+echo "setup.exe: PE32 GUI, page-aligned, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources and dialog as they should be"

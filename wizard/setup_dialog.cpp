@@ -36,6 +36,18 @@ void initialise(HWND dialog)
     PostMessageA(dialog, WM_USER, STEP_EXTRACT, 0);
 }
 
+// Between the end of the extraction and the prompt a dozen controls change.
+// Drawn one by one on a visible dialog, each costs a repaint of its place;
+// held, they are drawn once, together. The prompt step is posted, so no
+// input or paint comes between the two steps.
+void holdDrawing(HWND dialog) { SendMessageA(dialog, WM_SETREDRAW, FALSE, 0); }
+
+void drawAgain(HWND dialog)
+{
+    SendMessageA(dialog, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 // How often the extraction bar is brought up to date, in milliseconds.
 constexpr UINT extractionTick = 30;
 
@@ -50,7 +62,6 @@ void showPrompt(HWND dialog)
     showControl(dialog, IDC_EXIT, false);
     showControl(dialog, IDC_INSTALL, true);
     showControl(dialog, IDC_BROWSE, true);
-    SetFocus(GetDlgItem(dialog, IDC_INSTALL));
 }
 
 // The logo, stretched over the whole item, whatever the bitmap's own size.
@@ -81,10 +92,12 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_INITDIALOG:
+        traceMark("setup: dialog made");
         initialise(dialog);
         return 1;
     case WM_USER:  // a step; also the dialog manager's DM_GETDEFID, with wParam 0
         if (wParam == STEP_EXTRACT) {
+            traceMark("setup: extracting");
             // The bar follows the decoding worker on a timer while the
             // dialog keeps answering, until the worker tells it is done.
             beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
@@ -92,10 +105,15 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             tellWhenExtracted(dialog, WM_USER, STEP_EXTRACTED);
         } else if (wParam == STEP_EXTRACTED) {
             KillTimer(dialog, STEP_EXTRACT);
+            awaitExtraction();  // a failure is reported over the dialog as it stands
+            holdDrawing(dialog);
             finishExtraction(dialog);
             PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
         } else if (wParam == STEP_PROMPT) {
             showPrompt(dialog);
+            drawAgain(dialog);
+            SetFocus(GetDlgItem(dialog, IDC_INSTALL));
+            traceMark("setup: prompt");
         }
         return 1;
     case WM_TIMER:
@@ -135,6 +153,7 @@ int onInstall(HWND dialog)
     SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "The software has been successfully installed.");
     showControl(dialog, IDC_EXIT, true);
     SetFocus(GetDlgItem(dialog, IDC_EXIT));
+    traceMark("setup: installed");
     return 1;
 }
 

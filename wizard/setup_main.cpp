@@ -11,6 +11,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    traceMark("setup: started");
     restrictDllSearch();  // before anything can load a DLL by name
     preloadSystemLibraries();
     appInstance = instance;

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # make bench-installer: setup.exe against an NSIS installer (LZMA, solid) of
 # the same five files doing the same work, in one run: the installers'
-# sizes, the time from starting each to its folder prompt, and from the
-# click on install to done; and setup.exe's size without its payloads, and
-# without its logo and icons too, against its 64 KiB target.
+# sizes, the time from starting each to its first window, to its folder
+# prompt, and from the click on install to done, and its memory at the
+# prompt; setup.exe's size without its payloads, and its code and data
+# beside its logo and icons against its 64 KiB target; and, from traced
+# runs, where setup.exe's start-up time goes.
 #
 #   bench_installer.sh WIN32_BUILD_FOLDER [REPETITIONS]
 #
@@ -59,3 +61,7 @@ peak() { awk '$1 == "memory" { print $2 }' "$out/timing-$1.txt"; }
 awk -v real="$(peak real)" -v empty="$(peak standin)" -v decoded=$((3279426 - 33002)) 'BEGIN {
     printf "peak private memory: %.0f B beyond the stand-in run, for %d B more decoded payloads: %s\n",
            real - empty, decoded, real - empty <= decoded + 1048576 ? "within 1 MB of them (met)" : "more than 1 MB beyond them (not met)" }'
+
+# Where the real-size product's start-up time goes, from traced runs.
+echo
+bash "$root/bench/installer/startup_trace.sh" "$win32" "$win32/bench/real_size_setup.exe" "$repetitions"
