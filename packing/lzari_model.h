@@ -56,23 +56,25 @@ constexpr bool modelHasVectors = false;  // unless a caller asks for them
 // next block. Frequencies fit in 15 bits, so signed 16-bit compares do.
 
 #ifdef LZARI_VECTORS
-// The number of leading entries of `values` (a multiple of eight, 16-byte
-// aligned) that are above `bound`, when those form a prefix.
-template <int count>
+// The number of leading entries of the 40 `values` (16-byte aligned) that
+// are above `bound`, when those form a prefix. The compares of two vectors
+// are packed into one, so that one mask move takes sixteen entries.
 LZARI_SSE2 inline int leadingAbove(const uint16_t* values, __m128i bound)
 {
-    const __m128i* vectors = reinterpret_cast<const __m128i*>(values);
-    uint64_t above = 0;
-    for (int k = 0; k < count / 8; k++) {
-        __m128i mask = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(vectors + k), bound), _mm_setzero_si128());
-        above |= uint64_t(_mm_movemask_epi8(mask) & 0xFF) << (8 * k);
-    }
+    static_assert(modelBlocks == 40, "five vectors: two pairs and one more");
+    const __m128i* v = reinterpret_cast<const __m128i*>(values);
+    uint32_t low = uint32_t(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(v), bound),
+                                                              _mm_cmpgt_epi16(_mm_load_si128(v + 1), bound)))) |
+                   uint32_t(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(v + 2), bound),
+                                                              _mm_cmpgt_epi16(_mm_load_si128(v + 3), bound))))
+                       << 16;
+    uint32_t high = uint32_t(
+        _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(v + 4), bound), _mm_setzero_si128())));
 #ifdef __i386__
     // Without a 64-bit count instruction: the low half, then the high.
-    uint32_t low = uint32_t(~above);
-    return low ? __builtin_ctz(low) : 32 + __builtin_ctz(uint32_t(~above >> 32));
+    return ~low ? __builtin_ctz(~low) : 32 + __builtin_ctz(~high);
 #else
-    return __builtin_ctzll(~above);
+    return __builtin_ctzll(~(uint64_t(high) << 32 | low));
 #endif
 }
 
@@ -85,7 +87,7 @@ LZARI_SSE2 inline int leadingAboveInBlock(__m128i entries, __m128i bound, unsign
 LZARI_SSE2 inline int findSymbolWithVectors(uint32_t x)
 {
     const __m128i bound = _mm_set1_epi16(int16_t(x));
-    int block = leadingAbove<modelBlocks>(blockCumFreq, bound);
+    int block = leadingAbove(blockCumFreq, bound);
     __m128i entries = _mm_add_epi16(_mm_set1_epi16(int16_t(blockCumFreq[block])),
                                     _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block));
     return 8 * block + leadingAboveInBlock(entries, bound, 0);
@@ -94,7 +96,7 @@ LZARI_SSE2 inline int findSymbolWithVectors(uint32_t x)
 LZARI_SSE2 inline int runStartWithVectors(int symbol)
 {
     const __m128i bound = _mm_set1_epi16(int16_t(symbolFreq[symbol]));
-    int block = leadingAbove<modelBlocks>(blockLastFreq, bound);
+    int block = leadingAbove(blockLastFreq, bound);
     __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolFreq) + block);
     // The sentinel at index 0 has frequency 0; count it as "above", so
     // that the count is the run's first index.
