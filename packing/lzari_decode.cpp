@@ -80,12 +80,13 @@ static inline void decodeText(RangeCoder& coder, BitReader& reader)
     uint8_t* output = outputBuffer;
     uint32_t position = 0;
     const uint32_t end = textLength;
-    // A well-formed stream is read at most two bytes into the length field,
-    // and the reader fetches at most eight bytes ahead. Reading further, the
-    // stream has run out: what would follow is zero bits of no meaning, so
-    // decoding stops there and the rest of the block stays zeros. A length
-    // that no stream fills then costs no more than the stream itself.
-    const uint64_t runOut = uint64_t(reader.inputLimit) + 6;
+    // A well-formed stream is read at most two bytes into the length field
+    // (the last four bytes before the limit), and the reader fetches at most
+    // a window's bytes ahead. Reading further, the stream has run out: what
+    // would follow is zero bits of no meaning, so decoding stops there and
+    // the rest of the block stays zeros. A length that no stream fills then
+    // costs no more than the stream itself.
+    const uint64_t runOut = uint64_t(reader.inputLimit) - 2 + sizeof(BitWindow);
     while (position < end && reader.inputPos <= runOut) {
         const uint32_t stretchEnd = end - position > progressInterval ? position + progressInterval : end;
         while (position < stretchEnd && reader.inputPos <= runOut) {
@@ -157,7 +158,7 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
 #endif
         decodeTextPlain(coder, reader);
 
-    lastInputPos = bytesConsumed(coder, reader);
+    lastInputPos = bytesConsumed(reader);
     lengthFieldPos = containerSize - 4;
     result.data = outputBuffer;
     result.size = textLength;

@@ -6,6 +6,17 @@
 
 #include "lzari_model.h"
 
+// The bits waiting to be read are kept in a machine word: 64 bits where
+// the registers have them, 32 on the 32-bit target, where a 64-bit shift
+// takes several instructions and registers are few.
+#ifdef __i386__
+using BitWindow = uint32_t;
+#else
+using BitWindow = uint64_t;
+#endif
+constexpr int windowBits = 8 * sizeof(BitWindow);
+constexpr int windowTopUp = windowBits - 8;  // 56 or 24; either holds a 17-bit read
+
 // Reads the coded stream most significant bit first. Past the end of the
 // container it reads 0 bits, so that a damaged stream never reads out of
 // bounds; the byte count goes on past the end all the same, so that the
@@ -14,45 +25,48 @@ struct BitReader {
     const uint8_t* input;
     uint32_t inputPos;    // next byte to fetch (may count past the limit)
     uint32_t inputLimit;  // bytes from here on read as 0
+    BitWindow bits;       // the next bits, the first one highest
+    int bitCount;         // how many of them there are
 };
 
-// Tops the buffer up to at least 56 bits. While eight bytes remain before
-// the limit, it takes a big-endian word without a branch on the count: the
-// whole bytes that fit are consumed, and the bits of the partial byte that
-// also land in the buffer are the same bits the next top-up writes there.
-inline void refillBits(RangeCoder& coder, BitReader& reader)
+// Tops the window up to more than windowTopUp bits. While a word's bytes
+// remain before the limit, it takes a big-endian word without a branch on
+// the count: the whole bytes that fit are consumed, and the bits of the
+// partial byte that also land in the window are the same bits the next
+// top-up writes there.
+inline void refillBits(BitReader& reader)
 {
-    if (reader.inputPos <= reader.inputLimit && reader.inputLimit - reader.inputPos >= 8) {
-        uint64_t word = 0;
-        for (int k = 0; k < 8; k++) word = word << 8 | reader.input[reader.inputPos + k];
-        coder.bitBuffer |= word >> coder.bitCount;
-        reader.inputPos += uint32_t(63 - coder.bitCount) >> 3;
-        coder.bitCount |= 56;
+    if (reader.inputPos <= reader.inputLimit && reader.inputLimit - reader.inputPos >= sizeof(BitWindow)) {
+        BitWindow word = 0;
+        for (unsigned k = 0; k < sizeof(BitWindow); k++) word = word << 8 | reader.input[reader.inputPos + k];
+        reader.bits |= word >> reader.bitCount;
+        reader.inputPos += uint32_t(windowBits - 1 - reader.bitCount) >> 3;
+        reader.bitCount |= windowTopUp;
         return;
     }
-    while (coder.bitCount <= 56) {
-        uint64_t byte = reader.inputPos < reader.inputLimit ? reader.input[reader.inputPos] : 0;
+    while (reader.bitCount <= windowTopUp) {
+        BitWindow byte = reader.inputPos < reader.inputLimit ? reader.input[reader.inputPos] : 0;
         if (reader.inputPos != UINT32_MAX) reader.inputPos++;
-        coder.bitBuffer |= byte << (56 - coder.bitCount);
-        coder.bitCount += 8;
+        reader.bits |= byte << (windowTopUp - reader.bitCount);
+        reader.bitCount += 8;
     }
 }
 
 // The next n bits (0 <= n <= 17) as a number.
-inline uint32_t readBits(RangeCoder& coder, BitReader& reader, int n)
+inline uint32_t readBits(BitReader& reader, int n)
 {
-    refillBits(coder, reader);
-    uint32_t bits = uint32_t(coder.bitBuffer >> 1 >> (63 - n));
-    coder.bitBuffer <<= n;
-    coder.bitCount -= n;
+    refillBits(reader);
+    uint32_t bits = uint32_t(reader.bits >> 1 >> (windowBits - 1 - n));
+    reader.bits <<= n;
+    reader.bitCount -= n;
     return bits;
 }
 
 // The byte position the format's byte-at-a-time reader would have reached:
 // it fetches a byte whenever it needs a bit and has none left.
-inline uint32_t bytesConsumed(const RangeCoder& coder, const BitReader& reader)
+inline uint32_t bytesConsumed(const BitReader& reader)
 {
-    uint64_t bitsRead = uint64_t(reader.inputPos) * 8 - uint64_t(coder.bitCount);
+    uint64_t bitsRead = uint64_t(reader.inputPos) * 8 - uint64_t(reader.bitCount);
     return uint32_t((bitsRead + 7) / 8);
 }
 
@@ -60,9 +74,9 @@ inline uint32_t bytesConsumed(const RangeCoder& coder, const BitReader& reader)
 inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* input, uint32_t start,
                           uint32_t limit)
 {
-    reader = BitReader{input, start, limit};
+    reader = BitReader{input, start, limit, 0, 0};
     coder = RangeCoder{0, rangeFull, 0, 0, 0, 0};
-    coder.codeOffset = readBits(coder, reader, 17);
+    coder.codeOffset = readBits(reader, 17);
 }
 
 // The target's place in the current interval, scaled to `total`.
@@ -80,7 +94,7 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
     coder.codeOffset -= coder.rangeLow - oldLow;
     Widening widening = widenInterval(coder);
     int shifts = widening.settled + widening.straddled;
-    coder.codeOffset = (coder.codeOffset << shifts) | readBits(coder, reader, shifts);
+    coder.codeOffset = (coder.codeOffset << shifts) | readBits(reader, shifts);
 }
 
 // Decodes one code: a literal byte (0..255) or a match length (code - 253).

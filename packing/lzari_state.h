@@ -54,8 +54,8 @@ struct RangeCoder {
     uint32_t rangeHigh;
     uint32_t codeOffset;   // decoder: code value - rangeLow, always < the range
     uint32_t pendingBits;  // encoder: opposite bits owed after the next bit
-    // Bits waiting to be read (most significant first) or written (least
-    // significant last), and how many there are.
+    // The encoder's bits waiting to be written (least significant last), and
+    // how many there are; the decoder's are in its reader.
     uint64_t bitBuffer;
     int bitCount;
 };
