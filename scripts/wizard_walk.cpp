@@ -12,7 +12,7 @@
 //   wizard_walk resume TID        let it go on
 //   wizard_walk prompt            wait for the folder prompt
 //   wizard_walk install           press "install in this folder"; wait for Exit
-//   wizard_walk exit              press "Exit"
+//   wizard_walk exit              press "Exit"; wait until the wizard is gone
 //   wizard_walk close             close it with its title bar's box
 #include <windows.h>
 
@@ -77,8 +77,12 @@ int main(int argc, char** argv)
         if (waitFor([] { return wizard() && IsWindowVisible(GetDlgItem(wizard(), IDC_INSTALL)); })) return 0;
     } else if (step == "close") {
         if (PostMessageA(wizard(), WM_CLOSE, 0, 0) && waitFor([] { return !wizard(); })) return 0;
-    } else if (step == "install" || step == "exit") {
-        if (step == "install" ? clickAndWaitFor(IDC_INSTALL, IDC_EXIT) : clickAndWaitFor(IDC_EXIT, 0)) return 0;
+    } else if (step == "install") {
+        if (clickAndWaitFor(IDC_INSTALL, IDC_EXIT)) return 0;
+    } else if (step == "exit") {
+        // Gone, not just clicked: Wine may keep a closing window for a
+        // moment, and the next step must not take it for the next wizard.
+        if (clickAndWaitFor(IDC_EXIT, 0) && waitFor([] { return !wizard(); })) return 0;
     }
     fprintf(stderr, "wizard_walk: %s failed\n", argc > 1 ? argv[1] : "usage: wizard_walk launch|start|extracting|resume|prompt|install|exit|close");
     return 1;
