@@ -60,7 +60,7 @@ void startExtraction();  // no-op once started
 void tellWhenExtracted(HWND dialog, UINT message, WPARAM step);
 int extractionPosition();  // 0 .. extractionRange - 1 while it runs
 void awaitExtraction();  // waits for the worker and reports its failure, if any
-void finishExtraction(HWND dialog);  // awaits the pass, shows the bar at its end and hides it
+void finishExtraction(HWND dialog);  // once awaited: shows the bar at its end and hides it
 // The whole pass at once, for a caller without the dialog's message loop:
 // start (if not started yet), bar, wait, report.
 void extractPayloads(HWND dialog);

@@ -189,7 +189,6 @@ void awaitExtraction()
 
 void finishExtraction(HWND dialog)
 {
-    awaitExtraction();
     showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionRange);
     endProgress(dialog, IDC_EXTRACT_PROGRESS);
 }
@@ -198,5 +197,6 @@ void extractPayloads(HWND dialog)
 {
     startExtraction();
     beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
+    awaitExtraction();
     finishExtraction(dialog);
 }

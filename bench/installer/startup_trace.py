@@ -55,7 +55,6 @@ def read_run(path):
 def main():
     runs = [read_run(path) for path in sys.argv[1:]]
     median = lambda values: statistics.median(values) if values else float("nan")
-    at = {m: median([run[m] for run, _ in runs]) for m in ["mapped"] + MOMENTS}
     phase = lambda f: median([f(run) for run, _ in runs])
     print(f"Where the start-up goes (ms after the launch, median of {len(runs)} traced runs):")
     print()
@@ -80,10 +79,10 @@ def main():
     ]
     for what, start, end, f in rows:
         print(f"| {what} | {start} | {end} | {phase(f):.0f} |")
-    print(f"| **start to the prompt** | launch | prompt | **{at['prompt']:.0f}** |")
+    print(f"| **start to the prompt** | launch | prompt | **{phase(lambda r: r['prompt']):.0f}** |")
     print()
-    names = sorted({name for _, dlls in runs for name in dlls}, key=lambda n: median([d[n] for _, d in runs if n in d]))
-    loads = [f"{name} {median([d[name] for _, d in runs if name in d]):.0f}" for name in names]
+    loaded = {name: median([d[name] for _, d in runs if name in d]) for _, dlls in runs for name in dlls}
+    loads = [f"{name} {ms:.0f}" for name, ms in sorted(loaded.items(), key=lambda item: item[1])]
     print("DLLs the process loaded, ms after the launch: " + ", ".join(loads))
 
 
