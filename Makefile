@@ -25,10 +25,15 @@ BUILD := build
 HOST := $(BUILD)/host
 SANITIZED := $(BUILD)/sanitized
 WIN32 := $(BUILD)/win32
+# Some machines' kernels run no 32-bit programs: there the Wine tests run on
+# a 64-bit build of the same sources, and the 32-bit setup.exe is checked
+# as a file only.
+WIN64 := $(BUILD)/win64
+RUNS_32_BIT = bash scripts/wine-run.sh --runs-32-bit
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized win32 host product run test bench bench-installer fuzz mutants clean
+.PHONY: all deps sanitized win32 win64 host product run test bench bench-installer fuzz mutants clean
 
 all: $(if $(PRODUCT),product,win32)
 
@@ -50,15 +55,25 @@ sanitized: deps
 # Its CTest also runs the sanitized and the Win32 tests.
 host: deps sanitized
 	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWIN32_BUILD_DIR=$(abspath $(WIN32)) \
+	    -DWINE_TESTS_DIR=$$($(RUNS_32_BIT) && echo $(abspath $(WIN32)) || echo $(abspath $(WIN64))) \
 	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_setup_program),$(abspath $(SANITIZED)),) >/dev/null
 	cmake --build $(HOST) -j $(JOBS)
 
 # The Win32 build: setup.exe and the tests that run under Wine.
 win32: host
 	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
+	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari -DWINE_TESTS=$$($(RUNS_32_BIT) && echo ON || echo OFF) >/dev/null
 	cmake --build $(WIN32) -j $(JOBS)
 	@bash scripts/sign-setup.sh $(WIN32)
+	@$(RUNS_32_BIT) || $(MAKE) --no-print-directory win64
+
+# The same sources for 64-bit Windows, for the Wine tests of a machine that
+# runs no 32-bit programs.
+win64:
+	@echo "this machine runs no 32-bit programs: the Wine tests run on a 64-bit build ($(WIN64))"
+	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
+	cmake --build $(WIN64) -j $(JOBS)
 
 # setup.exe for the product of PRODUCT (a manifest like resources/product.toml),
 # in a build folder of its own, named after the manifest's folder.

@@ -13,6 +13,7 @@ packages=(
     clang libclang-rt-dev                # sanitizers and libFuzzer
     time                                 # the benchmark's memory figure
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686   # the Win32 build
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64   # its 64-bit test build, where 32-bit programs cannot run
     wine wine32:i386 wine64 xvfb xauth   # running it, headless
     imagemagick                          # make run's pictures
     nsis python3                         # make bench-installer: the peer installer, the sizes

@@ -6,8 +6,11 @@
 # what went where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-setup=$root/build/win32/wizard/setup.exe
-walk=$root/build/win32/wizard_walk.exe
+# On a machine that runs no 32-bit programs, the 64-bit build's.
+build=$root/build/win32
+"$root/scripts/wine-run.sh" --runs-32-bit || build=$root/build/win64
+setup=$build/wizard/setup.exe
+walk=$build/wizard_walk.exe
 pictures=$root/build/pictures
 run() { "$root/scripts/wine-run.sh" "$@"; }
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
@@ -58,7 +61,7 @@ sleep 1
 show_install
 # The extraction phase, seen on a product too large to decode before its
 # dialog shows (the tests' own), closed at its prompt.
-large=$root/build/win32/tests/win32/large_setup.exe
+large=$build/tests/win32/large_setup.exe
 run "$walk" extracting "Z:$large" >"$pictures/thread.txt"
 snap wizard-extracting
 run "$walk" resume "$(tr -d '\r' <"$pictures/thread.txt")"

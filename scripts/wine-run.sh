@@ -8,6 +8,7 @@
 #   wine-run.sh PROGRAM.exe [ARGUMENTS...]
 #   wine-run.sh --start         starts a server (and Wine's services) that stay
 #   wine-run.sh --stop          ends the prefix's Wine server and programs
+#   wine-run.sh --runs-32-bit   succeeds when this machine runs 32-bit programs
 #
 # A test run starts one server that stays for the whole run: a server that
 # quits when its last program has ended can refuse a program that starts at
@@ -23,6 +24,19 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe
 # PREFER_FOUND_DLLS (names, comma-separated): DLLs Wine takes from the search
 # path before its own, as Windows takes any DLL that is not a known one.
 [[ -z ${PREFER_FOUND_DLLS:-} ]] || WINEDLLOVERRIDES="$PREFER_FOUND_DLLS=n,b;$WINEDLLOVERRIDES"
+# Some kernels run no 32-bit programs (booted with ia32_emulation=off):
+# there Wine's 32-bit loader cannot start, and only 64-bit Windows programs
+# run, through its 64-bit loader; make test then runs the Wine tests on a
+# 64-bit build of the same sources.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    wine=wine
+else
+    wine=/usr/lib/wine/wine64
+    export WINELOADER=$wine
+fi
+if [[ ${1:-} == --runs-32-bit ]]; then
+    [[ $wine == wine ]] && exit 0 || exit 1
+fi
 if [[ ${1:-} == --stop ]]; then
     wineserver -k 2>/dev/null || true
     exit 0
@@ -49,7 +63,7 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     exec 9>"$WINEPREFIX.lock"
     flock 9
     if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-        wineboot -i >/dev/null 2>&1 || true
+        "$wine" wineboot -i >/dev/null 2>&1 || true
         wineserver -w
         prepare_prefix
     fi
@@ -58,7 +72,7 @@ fi
 if $starting; then
     prepare_prefix
     wineserver -p >/dev/null 2>&1 || true
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    "$wine" cmd /c exit >/dev/null 2>&1 </dev/null
     exit 0
 fi
-exec wine "$@"
+exec "$wine" "$@"
