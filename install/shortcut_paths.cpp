@@ -31,14 +31,24 @@ bool composeShortcutTarget(wchar_t (&target)[MAX_PATH])
     return joinPath(target, installFolder, "\\", installConfig.productName, ".EXE");
 }
 
-bool composeDesktopLink(wchar_t (&link)[MAX_PATH], const wchar_t* profileFolder)
+bool composeProfileDesktop(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder)
 {
-    return joinPath(link, profileFolder, "\\Desktop\\", installConfig.productName, ".lnk");
+    return joinPath(folder, profileFolder, "\\Desktop");
 }
 
-bool composeGroupFolder(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder)
+bool composeProfilePrograms(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder)
 {
-    return joinPath(folder, profileFolder, "\\Start Menu\\Programs\\", installConfig.groupName);
+    return joinPath(folder, profileFolder, "\\Start Menu\\Programs");
+}
+
+bool composeDesktopLink(wchar_t (&link)[MAX_PATH], const wchar_t* desktopFolder)
+{
+    return joinPath(link, desktopFolder, "\\", installConfig.productName, ".lnk");
+}
+
+bool composeGroupFolder(wchar_t (&folder)[MAX_PATH], const wchar_t* programsFolder)
+{
+    return joinPath(folder, programsFolder, "\\", installConfig.groupName);
 }
 
 bool composeGroupLink(wchar_t (&link)[MAX_PATH], const wchar_t* groupFolder)

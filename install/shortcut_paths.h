@@ -23,8 +23,12 @@ bool joinPath(wchar_t (&out)[MAX_PATH], PathPart first, PathPart second = "", Pa
 void removeTrailingBackslash(wchar_t* text);
 
 // The step's paths. Each compose function returns false when its path would
-// not fit.
+// not fit. The links go into the desktop and programs folders that the
+// user's shell names; where it names none, into the profile's own folders
+// as Windows XP keeps them.
 bool composeShortcutTarget(wchar_t (&target)[MAX_PATH]);  // installFolder\QRV.EXE
-bool composeDesktopLink(wchar_t (&link)[MAX_PATH], const wchar_t* profileFolder);
-bool composeGroupFolder(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder);
+bool composeProfileDesktop(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder);   // profile\Desktop
+bool composeProfilePrograms(wchar_t (&folder)[MAX_PATH], const wchar_t* profileFolder);  // profile\Start Menu\Programs
+bool composeDesktopLink(wchar_t (&link)[MAX_PATH], const wchar_t* desktopFolder);
+bool composeGroupFolder(wchar_t (&folder)[MAX_PATH], const wchar_t* programsFolder);
 bool composeGroupLink(wchar_t (&link)[MAX_PATH], const wchar_t* groupFolder);

@@ -22,6 +22,34 @@ const char desktopLinkFailed[] = "can't create link on desktop\nWin Err Code %i"
 const char groupFolderFailed[] = "can't create folder in start menu\nWin Err Code %i";
 const char groupLinkFailed[] = "can't create link on start menu\nWin Err Code %i";
 
+// The folder the user's shell keeps for `csidl` (the desktop, the Start
+// menu's programs), wherever it lies: a cloud drive, a server, a name in the
+// system's language. False when the shell cannot say or the folder is not
+// there (the buffer then holds nothing to go by).
+bool shellFolder(int csidl, wchar_t (&folder)[MAX_PATH])
+{
+    auto folderPath = shellCalls().folderPath;
+    folder[0] = 0;
+    if (!folderPath || folderPath(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !folder[0]) {
+        folder[0] = 0;
+        return false;
+    }
+    removeTrailingBackslash(folder);  // a drive's root: "D:\"
+    return true;
+}
+
+// The profile folder (any alphabet), for the folders the shell cannot
+// name. Code 162 when there is none.
+void readProfileFolder(wchar_t (&profileFolder)[MAX_PATH])
+{
+    DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profileFolder, MAX_PATH);
+    if (length == 0) reportFatal(162, "can't get user profile\nWin Err Code %i", int(GetLastError()));
+    // A value that does not fit is reported as its needed size, with
+    // nothing stored.
+    if (length >= MAX_PATH) reportTooLong(162, "can't get user profile\nWin Err Code %i");
+    removeTrailingBackslash(profileFolder);
+}
+
 }  // namespace
 
 bool createShortcuts()
@@ -29,22 +57,24 @@ bool createShortcuts()
     wchar_t target[MAX_PATH];
     bool targetFits = composeShortcutTarget(target);
 
-    // The profile's name is the user's, in any alphabet.
-    wchar_t profileFolder[MAX_PATH];
-    DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profileFolder, MAX_PATH);
-    if (length == 0) reportFatal(162, "can't get user profile\nWin Err Code %i", int(GetLastError()));
-    // A value that does not fit is reported as its needed size, with
-    // nothing stored.
-    if (length >= MAX_PATH) reportTooLong(162, "can't get user profile\nWin Err Code %i");
-    removeTrailingBackslash(profileFolder);
+    // Both folders are settled before anything is made, so that a missing
+    // profile stops the run with nothing made.
+    wchar_t desktopFolder[MAX_PATH], programsFolder[MAX_PATH], profileFolder[MAX_PATH] = L"";
+    bool shellDesktop = shellFolder(CSIDL_DESKTOPDIRECTORY, desktopFolder);
+    bool shellPrograms = shellFolder(CSIDL_PROGRAMS, programsFolder);
+    if (!shellDesktop || !shellPrograms) readProfileFolder(profileFolder);
 
     wchar_t desktopLink[MAX_PATH];
-    if (!targetFits || !composeDesktopLink(desktopLink, profileFolder)) reportTooLong(176, desktopLinkFailed);
+    if (!targetFits || (!shellDesktop && !composeProfileDesktop(desktopFolder, profileFolder)) ||
+        !composeDesktopLink(desktopLink, desktopFolder))
+        reportTooLong(176, desktopLinkFailed);
     if (createShellLink(desktopLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
         reportFatal(176, desktopLinkFailed, int(GetLastError()));
 
     wchar_t groupFolder[MAX_PATH];
-    if (!composeGroupFolder(groupFolder, profileFolder)) reportTooLong(187, groupFolderFailed);
+    if ((!shellPrograms && !composeProfilePrograms(programsFolder, profileFolder)) ||
+        !composeGroupFolder(groupFolder, programsFolder))
+        reportTooLong(187, groupFolderFailed);
     if (!CreateDirectoryW(groupFolder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
         reportFatal(187, groupFolderFailed, int(GetLastError()));
 

@@ -74,7 +74,7 @@ HMODULE loadSystemLibrary(const char* name)
 // otherwise bring COM along before the prompt).
 void preloadSystemLibraries() { loadAll({"uxtheme.dll", "dwmapi.dll", "cryptbase.dll", "version.dll"}); }
 
-const ShellCalls& shellCalls()
+ShellCalls& shellCalls()
 {
     static ShellCalls calls;
     static bool bound = false;
@@ -88,6 +88,7 @@ const ShellCalls& shellCalls()
         if (shell32) {
             calls.browseForFolder = dllFunction<decltype(calls.browseForFolder)>(shell32, "SHBrowseForFolderW");
             calls.pathFromIdList = dllFunction<decltype(calls.pathFromIdList)>(shell32, "SHGetPathFromIDListW");
+            calls.folderPath = dllFunction<decltype(calls.folderPath)>(shell32, "SHGetFolderPathW");
         }
         if (ole32) {
             calls.taskMemFree = dllFunction<decltype(calls.taskMemFree)>(ole32, "CoTaskMemFree");

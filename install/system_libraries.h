@@ -21,13 +21,15 @@ HMODULE loadSystemLibrary(const char* name);
 void initCommonControls();
 
 // The shell's and COM's calls the program makes, bound on first use; a
-// call its DLL lacks is null.
+// call its DLL lacks is null. The program never changes the table; a test
+// may replace a call in it, to fail as a real system rarely would.
 struct ShellCalls {
     decltype(&::SHBrowseForFolderW) browseForFolder;
     decltype(&::SHGetPathFromIDListW) pathFromIdList;
+    decltype(&::SHGetFolderPathW) folderPath;  // Windows 2000 and later
     decltype(&::CoTaskMemFree) taskMemFree;
     decltype(&::CoInitialize) initialize;
     decltype(&::CoUninitialize) uninitialize;
     decltype(&::CoCreateInstance) createInstance;
 };
-const ShellCalls& shellCalls();
+ShellCalls& shellCalls();

@@ -8,8 +8,10 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -67,9 +69,36 @@ void expectPrompt(const Wizard& wizard, const std::string& folder = defaultFolde
                   "folder|-|-|-|");
 }
 
-// Every file in the folder with its bytes and three times, and with a
-// profile both links.
-void expectInstalled(const std::string& folder, const std::string& profile = "")
+// A user of a run: a profile (USERPROFILE, with none of the folders the
+// program would fall back on) and the desktop and programs folders its shell
+// names: inside the profile, as Windows keeps them for such a user, or on a
+// cloud drive elsewhere; or, with no name, this prefix's own user as Wine
+// makes it, with USERPROFILE left out, as a program that asks the shell
+// does not need it.
+struct TestUser {
+    explicit TestUser(const char* name = nullptr, bool redirected = false)
+        : profile(false, false, name ? name : ""), cloud(" OneDrive"),
+          desktop(!name ? shellFolder(CSIDL_DESKTOPDIRECTORY) : redirected ? cloud / "Desktop" : profile / "Desktop"),
+          programs(!name ? shellFolder(CSIDL_PROGRAMS)
+                         : (redirected ? cloud.path : profile / "AppData\\Roaming\\Microsoft\\Windows") + "\\Start Menu\\Programs")
+    {
+        if (name) shell.emplace(desktop, programs);
+        for (const std::string& folder : {desktop, programs}) SHCreateDirectoryExW(nullptr, wide(folder).c_str(), nullptr);
+    }
+    ~TestUser()  // the prefix's own folders as they were
+    {
+        DeleteFileW(wide(desktop + "\\QRV.lnk").c_str());
+        removeTree(programs + "\\Arvendal");
+    }
+    TestProfile profile;
+    ScratchFolder cloud;
+    std::string desktop, programs;
+    std::optional<ShellFolders> shell;
+};
+
+// Every file in the folder with its bytes and three times, and both links
+// in the user's folders.
+void expectInstalled(const std::string& folder, const TestUser& user)
 {
     for (const auto& [name, time] : files) {
         std::string path = folder + "\\" + name;
@@ -78,20 +107,20 @@ void expectInstalled(const std::string& folder, const std::string& profile = "")
     }
     std::string link = upperCase(folder + "\\QRV.EXE") + "||" + description + "|" + upperCase(folder) + "|" +
                        std::to_string(SW_SHOWNORMAL);
-    for (const char* in : {"\\Desktop\\", "\\Start Menu\\Programs\\Arvendal\\"})
-        EXPECT_EQ(profile.empty() ? link : linkText(profile + in + "QRV.lnk"), link) << in;
+    for (const std::string& in : {user.desktop + "\\", user.programs + "\\Arvendal\\"})
+        EXPECT_EQ(linkText(in + "QRV.lnk"), link) << in;
 }
 
 // The paths an install may change: the default folder and its parents, or
-// a folder that is there already; the files; and in a profile the desktop
-// link, and the group's folder and link unless `groupToo` is false.
-std::string installPaths(const std::string& profile = "", bool groupToo = true, const std::string& folder = "")
+// a folder that is there already; the files; the desktop link, and the
+// group's folder and link.
+std::string installPaths(const TestUser& user, const std::string& folder = "")
 {
     DriveSnapshot paths;
     if (folder.empty()) paths = {{"C:\\ARVENDAL", ""}, {"C:\\ARVENDAL\\QRV", ""}};
     for (const auto& file : files) paths[upperCase((folder.empty() ? defaultFolder : folder) + "\\" + file.first)] = {};
-    for (const char* link : {"\\Desktop\\QRV.lnk", "\\Start Menu\\Programs\\Arvendal", "\\Start Menu\\Programs\\Arvendal\\QRV.lnk"})
-        if (!profile.empty() && (groupToo || link[1] == 'D')) paths[upperCase(profile + link)] = {};
+    for (const std::string& link : {user.desktop + "\\QRV.lnk", user.programs + "\\Arvendal", user.programs + "\\Arvendal\\QRV.lnk"})
+        paths[upperCase(link)] = {};
     return changedPaths({}, paths);
 }
 
@@ -132,15 +161,17 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
 {
     ScratchFolder downloads, current;
     ASSERT_NO_FATAL_FAILURE(plantDlls(downloads, current));
-    // Profiles named in ASCII, and in letters the Western code page lacks.
+    // This prefix's user; users named in letters the Western code page
+    // lacks; a user whose desktop and Start menu are on a cloud drive.
     ASSERT_EQ(GetACP(), 1252u) << "Wine runs with another code page than the Western one";
-    for (const char* name : {"", " Дмитрий", " Łukasz"}) {
-        SCOPED_TRACE(name);
+    for (const auto& [name, redirected] : {std::pair<const char*, bool>{nullptr, false}, {" Дмитрий", false},
+                                           {" Łukasz", false}, {" Jane", true}}) {
+        SCOPED_TRACE(name ? name : "this prefix's user");
         removeTree("C:\\Arvendal");
-        TestProfile profile(true, true, name);
+        TestUser user(name, redirected);
         DriveSnapshot before = snapshotTree("C:");
         {
-            Wizard wizard = start(profile.path + "\\", downloads / "setup.exe", current.path);  // a trailing backslash changes nothing
+            Wizard wizard = start(name ? user.profile.path + "\\" : "", downloads / "setup.exe", current.path);
             ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
             EXPECT_EQ(shown(wizard, {IDC_INFO_TEXT, IDC_NOTICE_TEXT, IDC_OS_TEXT, IDC_ARCH_TEXT}),
                       "This program will install\nVersion 6.10 of QRV\n" + description +
@@ -172,11 +203,11 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
             ASSERT_TRUE(wizard.click(IDC_EXIT));
             EXPECT_EQ(wizard.waitForExit(), 0u);
         }
-        expectInstalled(defaultFolder, profile.path);
-        EXPECT_EQ(changedPaths(before, snapshotTree("C:")),
-                  installPaths(profile.path));
+        expectInstalled(defaultFolder, user);
+        EXPECT_EQ(changedPaths(before, snapshotTree("C:")), installPaths(user));
     }
 }
+
 
 // How much of the bar the screen shows filled: the share of its middle row
 // in the colour of its first filled pixel, in thousandths.
@@ -243,8 +274,8 @@ const std::vector<std::pair<std::vector<WORD>, const char*>> driveC = {{{VK_HOME
 TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderInstall)
 {
     const std::string chosen = "C:\\Arvendal\\Łódź дом";  // beyond the Western code page
-    TestProfile profile;
-    Wizard wizard = start(profile.path);
+    TestUser user(" Ola");
+    Wizard wizard = start(user.profile.path);
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
     ASSERT_NO_FATAL_FAILURE(browse(wizard, {}, IDCANCEL, defaultFolder));
     ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard)) << "cancelled: the default folder back";
@@ -270,9 +301,9 @@ TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderIns
     DriveSnapshot before = snapshotTree("C:");
     ASSERT_TRUE(wizard.click(IDC_INSTALL));
     ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
-    expectInstalled(chosen, profile.path);
+    expectInstalled(chosen, user);
     EXPECT_EQ(changedPaths(before, snapshotTree("C:")),
-              installPaths(profile.path, true, chosen));
+              installPaths(user, chosen));
 }
 
 // What Explorer's Details tab shows, from each product's manifest (the

@@ -14,7 +14,9 @@
 #include "engine.h"
 #include "platform_calls.h"
 #include "shortcut_paths.h"
+#include "system_libraries.h"
 #include "win32_support.h"
+#include "wizard.h"
 
 namespace {
 
@@ -35,12 +37,27 @@ BOOL WINAPI shortWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written,
     return SetLastError(ERROR_HANDLE_DISK_FULL), wrote;
 }
 BOOL WINAPI dosType(LPCSTR, LPDWORD type) { return *type = SCS_DOS_BINARY, TRUE; }
+// The shell naming no folder, as Wine's does for one that is not there:
+// with a path in the buffer all the same.
+HRESULT WINAPI noFolder(HWND, int, HANDLE, DWORD, LPWSTR path)
+{
+    wcscpy(path, L"C:\\nowhere");
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+// The folder browser finds COM initialised on its thread, apartment-threaded
+// (exit code 3 if not), and is cancelled.
+LPITEMIDLIST WINAPI browserChecksCom(LPBROWSEINFOW)
+{
+    if (CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_FALSE) ExitProcess(3);
+    CoUninitialize();
+    return nullptr;
+}
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 // --step [CALL] STEP [ARGUMENT...]: STEP is write FILE, shortcuts (for
-// USERPROFILE), survey, resource NAME or extract NAME... (a table of those
-// payloads); CALL names a platform call to fail first.
+// USERPROFILE), browse, survey, resource NAME or extract NAME... (a table of
+// those payloads); CALL names a platform call to fail first.
 int runStep(int argc, char** argv)
 {
     const std::pair<const char*, void (*)()> failures[] = {
@@ -56,6 +73,7 @@ int runStep(int argc, char** argv)
         {"GetVersionExA", [] { platform.getVersionEx = fails<ERROR_INVALID_PARAMETER, BOOL, LPOSVERSIONINFOA>; }},
         {"GetBinaryTypeA", [] { platform.getBinaryType = fails<ERROR_FILE_NOT_FOUND, BOOL, LPCSTR, LPDWORD>; }},
         {"GetBinaryTypeA-dos", [] { platform.getBinaryType = dosType; }},
+        {"SHGetFolderPathW", [] { shellCalls().folderPath = noFolder; }},
     };
     for (const auto& [call, fail] : failures)
         if (argc > 0 && strcmp(argv[0], call) == 0) fail(), argc--, argv++;
@@ -67,6 +85,11 @@ int runStep(int argc, char** argv)
     } else if (step == "shortcuts") {
         joinPath(installFolder, installConfig.defaultFolder);
         createShortcuts();
+    } else if (step == "browse") {
+        // ... and leaves COM on the thread as it found it (exit code 4 if not).
+        shellCalls().browseForFolder = browserChecksCom;
+        chooseFolder(nullptr, L"select a folder");
+        if (CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_OK) return 4;
     } else if (step == "survey") {
         detectOsVersion();
         detectArchitecture();
@@ -92,6 +115,10 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
     writeWholeFile(readOnly, "locked");
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     TestProfile noPrograms(true, false);
+    // The shell's desktop folder is not there, its programs folder is.
+    ScratchFolder shellUser;
+    CreateDirectoryA((shellUser / "Programs").c_str(), nullptr);
+    ShellFolders shell(shellUser / "Desktop", shellUser / "Programs");
     // The step, the profile it runs with, and the box it ends with ("" for
     // none and exit code 0); a box ending in "Code " takes any error.
     // Damaged containers: half a stream with its fields kept, a zeroed
@@ -120,13 +147,18 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"GetVersionExA survey", ""}, "72: can't get windows version\nWin Err Code 87"},
         {{"GetBinaryTypeA survey", ""}, "79: can't get architecture\nWin Err Code 2"},
         {{"GetBinaryTypeA-dos survey", ""}, "85: unsupported architecture"},
+        // The profile's own folders where the shell names none, and where it
+        // names only the one.
+        {{"SHGetFolderPathW shortcuts", ""}, "162: can't get user profile\nWin Err Code "},
+        {{"SHGetFolderPathW shortcuts", noDesktop.path}, "176: can't create link on desktop\nWin Err Code "},
+        {{"SHGetFolderPathW shortcuts", groupIsFile.path}, "197: can't create link on start menu\nWin Err Code "},
+        {{"SHGetFolderPathW shortcuts", noPrograms.path}, "187: can't create folder in start menu\nWin Err Code 3"},
+        // 259 characters fit the variable but not the desktop folder; 300 do not fit it.
+        {{"SHGetFolderPathW shortcuts", "C:\\" + std::string(256, 'p')}, "176: can't create link on desktop\nWin Err Code 206"},
+        {{"SHGetFolderPathW shortcuts", "C:\\" + std::string(297, 'p')}, "162: can't get user profile\nWin Err Code 206"},
         {{"shortcuts", ""}, "162: can't get user profile\nWin Err Code "},
-        {{"shortcuts", noDesktop.path}, "176: can't create link on desktop\nWin Err Code "},
-        {{"shortcuts", groupIsFile.path}, "197: can't create link on start menu\nWin Err Code "},
-        {{"shortcuts", noPrograms.path}, "187: can't create folder in start menu\nWin Err Code 3"},
-        // 259 characters fit the variable but not the desktop link; 300 do not fit it.
-        {{"shortcuts", "C:\\" + std::string(256, 'p')}, "176: can't create link on desktop\nWin Err Code 206"},
-        {{"shortcuts", "C:\\" + std::string(297, 'p')}, "162: can't get user profile\nWin Err Code 206"},
+        {{"shortcuts", noPrograms.path}, ""},
+        {{"browse", ""}, ""},
     };
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
@@ -139,6 +171,8 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
     }
     EXPECT_EQ(readWholeFile(cut).size(), 4u) << "a short write leaves the file as far as it got";
     EXPECT_FALSE(folderExists(noDesktop.path + "\\Start Menu\\Programs\\Arvendal")) << "nothing after the desktop link";
+    EXPECT_EQ(fileExists(noPrograms / "Desktop\\QRV.lnk") + fileExists(shellUser / "Programs\\Arvendal\\QRV.lnk"), 2)
+        << "the links in the profile's desktop and the shell's programs";
 }
 
 }  // namespace

@@ -30,6 +30,17 @@ struct TestProfile : ScratchFolder {
     explicit TestProfile(bool desktop = true, bool programs = true, const std::string& name = "");
 };
 
+// The current user's Desktop and Programs folders as the shell names them,
+// pointed at `desktop` and `programs` for a test (as Windows keeps them in
+// the registry's user shell-folder keys, which Wine's shell reads too) and
+// put back when it ends. Neither folder is made.
+struct ShellFolders {
+    ShellFolders(const std::string& desktop, const std::string& programs);
+    ~ShellFolders();
+    std::map<std::wstring, std::wstring> saved;  // "KEY|VALUE": what it held
+};
+std::string shellFolder(int csidl);  // where the shell says the folder is now, or ""
+
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);
 bool folderExists(const std::string& path);
