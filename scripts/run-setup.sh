@@ -15,19 +15,14 @@ pictures=$root/build/pictures
 run() { "$root/scripts/wine-run.sh" "$@"; }
 export WINEPREFIX=${WINEPREFIX:-$root/build/wine-prefix}
 
-# The program puts its shortcuts in the profile's Desktop and Start
-# Menu\Programs folders, as Windows XP has them; Wine's profile lacks the
-# second.
-profile_unix=$(winepath -u "$(run cmd /c echo %USERPROFILE% | tr -d '\r')" 2>/dev/null)
-mkdir -p "$profile_unix/Desktop" "$profile_unix/Start Menu/Programs"
-
 show_install() {
     local drive=$WINEPREFIX/drive_c
     echo
     echo "installed into C:\\Arvendal\\QRV ($drive/Arvendal/QRV):"
     ls -l --time-style='+%Y-%m-%d %H:%M:%S' "$drive/Arvendal/QRV" | tail -n +2
+    # Where the user's shell keeps the desktop and the Start menu's programs.
     echo "shortcuts:"
-    ls -l "$profile_unix/Desktop/QRV.lnk" "$profile_unix/Start Menu/Programs/Arvendal/QRV.lnk"
+    find "$drive/users" -name QRV.lnk -exec ls -l {} +
 }
 
 if [[ -n ${DISPLAY:-} ]]; then

@@ -51,38 +51,29 @@ TestProfile::TestProfile(bool desktop, bool programs, const std::string& name) :
     if (programs) fs::create_directories(fs::u8path(*this / "Start Menu\\Programs"));
 }
 
-static const wchar_t* const shellFolderKeys[] = {
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"};
-
-static void setShellFolder(const std::wstring& key, const std::wstring& value, const std::wstring& path)
-{
-    // The first key's values are expanded (%USERPROFILE%...), the second's
-    // are plain copies of them.
-    DWORD type = key == shellFolderKeys[0] ? REG_EXPAND_SZ : REG_SZ;
-    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), value.c_str(), type, path.c_str(),
-                    DWORD((path.size() + 1) * sizeof(wchar_t)));
-}
+// The values that SHGetFolderPath reads, on Windows and under Wine.
+static const wchar_t shellFolderKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 ShellFolders::ShellFolders(const std::string& desktop, const std::string& programs)
 {
-    for (const wchar_t* key : shellFolderKeys)
-        for (const auto& [value, path] : {std::pair{L"Desktop", desktop}, std::pair{L"Programs", programs}}) {
-            wchar_t old[1024] = L"";
-            DWORD size = sizeof old;
-            RegGetValueW(HKEY_CURRENT_USER, key, value, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
-                         old, &size);
-            saved[std::wstring(key) + L"|" + value] = old;
-            setShellFolder(key, value, wide(path));
-        }
+    for (const auto& [value, path] : {std::pair{L"Desktop", desktop}, std::pair{L"Programs", programs}}) {
+        wchar_t old[1024] = L"";
+        DWORD size = sizeof old;
+        RegGetValueW(HKEY_CURRENT_USER, shellFolderKey, value, RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, old, &size);
+        saved[value] = old;
+        setShellFolder(value, wide(path));
+    }
 }
 
 ShellFolders::~ShellFolders()
 {
-    for (const auto& [keyAndValue, old] : saved) {
-        size_t bar = keyAndValue.find(L'|');
-        setShellFolder(keyAndValue.substr(0, bar), keyAndValue.substr(bar + 1), old);
-    }
+    for (const auto& [value, old] : saved) setShellFolder(value, old);
+}
+
+void ShellFolders::setShellFolder(const std::wstring& value, const std::wstring& path)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, shellFolderKey, value.c_str(), REG_EXPAND_SZ, path.c_str(),
+                    DWORD((path.size() + 1) * sizeof(wchar_t)));
 }
 
 std::string shellFolder(int csidl)

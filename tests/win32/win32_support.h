@@ -31,13 +31,14 @@ struct TestProfile : ScratchFolder {
 };
 
 // The current user's Desktop and Programs folders as the shell names them,
-// pointed at `desktop` and `programs` for a test (as Windows keeps them in
-// the registry's user shell-folder keys, which Wine's shell reads too) and
-// put back when it ends. Neither folder is made.
+// pointed at `desktop` and `programs` for a test (where Windows keeps them
+// in the registry, and Wine too) and put back when it ends. Neither folder
+// is made.
 struct ShellFolders {
     ShellFolders(const std::string& desktop, const std::string& programs);
     ~ShellFolders();
-    std::map<std::wstring, std::wstring> saved;  // "KEY|VALUE": what it held
+    static void setShellFolder(const std::wstring& value, const std::wstring& path);
+    std::map<std::wstring, std::wstring> saved;  // what each value held
 };
 std::string shellFolder(int csidl);  // where the shell says the folder is now, or ""
 
