@@ -62,7 +62,7 @@ host: deps sanitized
 # The Win32 build: setup.exe and the tests that run under Wine.
 win32: host
 	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari -DWINE_TESTS=$$($(RUNS_32_BIT) && echo ON || echo OFF) >/dev/null
+	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
 	cmake --build $(WIN32) -j $(JOBS)
 	@bash scripts/sign-setup.sh $(WIN32)
 	@$(RUNS_32_BIT) || $(MAKE) --no-print-directory win64

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Reads the built setup.exe as a file: a 32-bit (PE32, i386) GUI program,
-# page-aligned in the file, that imports only DLLs every Windows has, asks for the invoker's rights, and
-# carries its payloads, check values, logo, icons and the dialog template
-# field by field, all U.S. English.
+# Reads the built setup.exe as a file: a page-aligned 32-bit GUI program
+# importing only DLLs every Windows has, asking for the invoker's rights, with
+# its resources (the dialog and version information field by field) in U.S. English.
 set -euo pipefail
 exe=$1
 fail() { echo "setup.exe: $*" >&2; exit 1; }
@@ -28,4 +27,6 @@ grep -q '^/\* Type: group icon' <<<"$resources" || fail "no icons"
 [[ -z $(grep '^LANGUAGE' <<<"$resources" | grep -v '^LANGUAGE 9, 1$') ]] || fail "a resource is not U.S. English"
 diff <(sed -n '/^"SETUP" DIALOG/,/^END/p' <<<"$resources") "$(dirname "$0")/data/dialog-template.rc" ||
     fail "the dialog template differs from tests/data/dialog-template.rc"
-echo "setup.exe: PE32 GUI, page-aligned, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources and dialog as they should be"
+diff <(sed -n '/^1 VERSIONINFO/,/^END/p' <<<"$resources") "$(dirname "$0")/data/version-info.rc" ||
+    fail "the version information differs from tests/data/version-info.rc"
+echo "setup.exe: PE32 GUI, page-aligned, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources, dialog and version information as they should be"

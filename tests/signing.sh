@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The built setup.exe signed as make signs it, with a throwaway certificate:
-# two signings with one key, from PEM files and from a PKCS#12 file with a
-# password file, are the same bytes; osslsigncode and lzari accept it and
-# name the signer; one byte changed, in a payload or outside the resources,
-# lzari refuses it; and the signed program installs under Wine as the
-# unsigned one does.
+# setup.exe signed as make signs it (a throwaway certificate): from PEM files
+# and from a PKCS#12 file with a password file, the same bytes; osslsigncode and
+# lzari accept it and name the signer; lzari refuses it with a byte changed, in
+# a payload or elsewhere; signed, it installs under Wine as unsigned.
 #   signing.sh SOURCE_DIR WIN32_BUILD LZARI WIN32_TESTS
 set -euo pipefail
 source=$1 build=$2 lzari=$3 tests=$4

@@ -51,30 +51,25 @@ TestProfile::TestProfile(bool desktop, bool programs, const std::string& name) :
     if (programs) fs::create_directories(fs::u8path(*this / "Start Menu\\Programs"));
 }
 
-// The values that SHGetFolderPath reads, on Windows and under Wine.
-static const wchar_t shellFolderKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// Desktop's or Programs' value (where SHGetFolderPath reads them, on
+// Windows and under Wine) set to `path`; what it held.
+static std::wstring swapShellFolder(int which, const std::wstring& path)
+{
+    const wchar_t *key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                  *value = which == 0 ? L"Desktop" : L"Programs";
+    wchar_t old[1024] = L"";
+    DWORD size = sizeof old;
+    RegGetValueW(HKEY_CURRENT_USER, key, value, RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, old, &size);
+    RegSetKeyValueW(HKEY_CURRENT_USER, key, value, REG_EXPAND_SZ, path.c_str(), DWORD((path.size() + 1) * sizeof(wchar_t)));
+    return old;
+}
 
 ShellFolders::ShellFolders(const std::string& desktop, const std::string& programs)
+    : saved{swapShellFolder(0, wide(desktop)), swapShellFolder(1, wide(programs))}
 {
-    for (const auto& [value, path] : {std::pair{L"Desktop", desktop}, std::pair{L"Programs", programs}}) {
-        wchar_t old[1024] = L"";
-        DWORD size = sizeof old;
-        RegGetValueW(HKEY_CURRENT_USER, shellFolderKey, value, RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, old, &size);
-        saved[value] = old;
-        setShellFolder(value, wide(path));
-    }
 }
 
-ShellFolders::~ShellFolders()
-{
-    for (const auto& [value, old] : saved) setShellFolder(value, old);
-}
-
-void ShellFolders::setShellFolder(const std::wstring& value, const std::wstring& path)
-{
-    RegSetKeyValueW(HKEY_CURRENT_USER, shellFolderKey, value.c_str(), REG_EXPAND_SZ, path.c_str(),
-                    DWORD((path.size() + 1) * sizeof(wchar_t)));
-}
+ShellFolders::~ShellFolders() { swapShellFolder(0, saved[0]), swapShellFolder(1, saved[1]); }
 
 std::string shellFolder(int csidl)
 {

@@ -30,15 +30,12 @@ struct TestProfile : ScratchFolder {
     explicit TestProfile(bool desktop = true, bool programs = true, const std::string& name = "");
 };
 
-// The current user's Desktop and Programs folders as the shell names them,
-// pointed at `desktop` and `programs` for a test (where Windows keeps them
-// in the registry, and Wine too) and put back when it ends. Neither folder
-// is made.
+// The shell's Desktop and Programs folders (the user's registry settings, on
+// Windows and in Wine) pointed elsewhere for a test, and back; none is made.
 struct ShellFolders {
     ShellFolders(const std::string& desktop, const std::string& programs);
     ~ShellFolders();
-    static void setShellFolder(const std::wstring& value, const std::wstring& path);
-    std::map<std::wstring, std::wstring> saved;  // what each value held
+    std::wstring saved[2];  // what they were
 };
 std::string shellFolder(int csidl);  // where the shell says the folder is now, or ""
 
@@ -51,9 +48,8 @@ std::string sourcePath(const std::string& relative);  // a file of the source tr
 // " CREATED ACCESSED WRITTEN" (64-bit values), or "" for no file.
 std::string fileTimesText(const std::string& path);
 
-// A shortcut as "TARGET|ARGUMENTS|DESCRIPTION|WORKING FOLDER|SHOW COMMAND",
-// the paths upper-cased: the fields through the shell's link object, the show
-// command from the file's bytes (Wine's object reports 1 whatever they say).
+// A shortcut as "TARGET|ARGUMENTS|DESCRIPTION|WORKING FOLDER|SHOW COMMAND", paths upper-cased, read
+// by the shell's link object but the show command (from the file: Wine's object always says 1).
 std::string linkText(const std::string& linkPath);
 
 // What a drive holds under a root: every folder and file (upper-cased
