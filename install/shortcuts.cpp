@@ -29,7 +29,6 @@ const char groupLinkFailed[] = "can't create link on start menu\nWin Err Code %i
 bool shellFolder(int csidl, wchar_t (&folder)[MAX_PATH])
 {
     auto folderPath = shellCalls().folderPath;
-    folder[0] = 0;
     if (!folderPath || folderPath(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !folder[0]) {
         folder[0] = 0;
         return false;

@@ -200,7 +200,6 @@ TEST_F(Scenario, TypicalRunInstallsEveryFileAndBothShortcutsAndNothingElse)
     }
 }
 
-
 // How much of the bar the screen shows filled: the share of its middle row
 // in the colour of its first filled pixel, in thousandths.
 int paintedFill(HWND bar)
