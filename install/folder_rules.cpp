@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ascii_case.h"
 #include "install_limits.h"
 
 namespace {
@@ -23,7 +24,7 @@ size_t lengthOf(const Char* text)
 template <typename Char>
 bool validate(Char* folder)
 {
-    if (code(folder[0]) >= 'a' && code(folder[0]) <= 'z') folder[0] = static_cast<Char>(folder[0] - 'a' + 'A');
+    folder[0] = asciiUpper(folder[0]);
     if (code(folder[0]) < 'C' || code(folder[0]) > 'Z') return false;
     if (folder[1] != ':') return false;
     int colons = 0;

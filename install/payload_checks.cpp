@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ascii_case.h"
 #include "packed_payload.h"
 
 namespace {
@@ -9,9 +10,7 @@ namespace {
 bool sameNameIgnoringCase(const char* a, const char* b)
 {
     for (; *a && *b; a++, b++) {
-        char x = (*a >= 'a' && *a <= 'z') ? char(*a - 32) : *a;
-        char y = (*b >= 'a' && *b <= 'z') ? char(*b - 32) : *b;
-        if (x != y) return false;
+        if (asciiUpper(*a) != asciiUpper(*b)) return false;
     }
     return *a == *b;
 }

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ascii_case.h"
 #include "lzari.h"
 #include "lzari_decoder.h"
 
@@ -44,7 +45,7 @@ static bool streamMagicMatches(const uint8_t* container)
 {
     for (int i = 0; i < 4; i++) {
         uint8_t byte = container[i];
-        if (byte != magicVersion0[i] && (byte ^ 0x20) != magicVersion0[i]) return false;
+        if (asciiUpper(byte) != asciiUpper(magicVersion0[i])) return false;
     }
     return true;
 }

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "packed_payload.h"
-#include "pe_resources.h"  // printableName
+#include "names.h"
 
 namespace {
 
@@ -32,14 +32,6 @@ size_t readRecord(const uint8_t* data, size_t size, size_t offset, PayloadChecks
 }
 
 }  // namespace
-
-std::string upperCaseName(const std::string& name)
-{
-    std::string upper = name;
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return upper;
-}
 
 std::vector<PayloadChecksum> readPayloadChecksums(const uint8_t* data, uint32_t size)
 {

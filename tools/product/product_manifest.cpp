@@ -12,8 +12,8 @@
 #include "file_time_text.h"
 #include "folder_rules.h"
 #include "install_limits.h"
-#include "payload_checksums.h"  // upperCaseName, payloadChecksName
-#include "pe_resources.h"       // printableName
+#include "names.h"
+#include "payload_checks.h"  // payloadChecksName, which no payload may take
 
 namespace {
 

@@ -9,16 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "names.h"  // upperCaseName
 #include "payload_checks.h"  // the resource's name and its records' layout, as the program reads them
 
 struct PayloadChecksum {
     std::string name;
     uint32_t crc;
 };
-
-// Resource names are compared as Windows compares them, without regard to
-// ASCII letter case: a name in its upper-case form.
-std::string upperCaseName(const std::string& name);
 
 // Throws std::runtime_error with a one-line reason, beginning "PAYLOADCRC",
 // for a record cut short, a name without its NUL, an empty name, padding

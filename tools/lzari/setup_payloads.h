@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "container_unpack.h"
-#include "pe_resources.h"  // printableName
+#include "names.h"
 
 struct SetupPayload {
     std::string name;  // the file's name as the installer writes it: its check record's, else the resource's

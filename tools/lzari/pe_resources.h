@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "names.h"  // printableName, which every reader of resource names uses
+
 struct PeFormatError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -37,11 +39,6 @@ struct PeResources {
     const uint8_t* signature = nullptr;
     uint32_t signatureSize = 0;
 };
-
-// A resource name fit for a one-line message or a listing: control
-// characters (C0 and C1) and the marks that turn the direction of text,
-// which a hostile name may hold to fool the eye, are shown as '?'.
-std::string printableName(const std::string& name);
 
 // Resources named by an ID rather than a string, and those of other types,
 // are left out. A program without a resource directory has none.

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "file_time_text.h"
-#include "payload_checksums.h"  // upperCaseName
+#include "names.h"
 
 namespace {
 

@@ -1,0 +1,30 @@
+#include "names.h"
+
+#include <cstdint>
+
+#include "ascii_case.h"
+
+std::string printableName(const std::string& name)
+{
+    std::string shown;
+    for (size_t at = 0, length; at < name.size(); at += length) {
+        // Names hold UTF-8 of code points below U+10000; a byte that begins
+        // no whole sequence stands for itself.
+        unsigned char lead = static_cast<unsigned char>(name[at]);
+        length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : 3;
+        if (at + length > name.size()) length = 1;
+        uint32_t code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+        for (size_t k = 1; k < length; k++) code = code << 6 | (static_cast<unsigned char>(name[at + k]) & 0x3F);
+        bool hidden = code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x61C || code == 0x200E || code == 0x200F ||
+                      (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+        shown += hidden ? std::string("?") : name.substr(at, length);
+    }
+    return shown;
+}
+
+std::string upperCaseName(const std::string& name)
+{
+    std::string upper = name;
+    for (char& c : upper) c = asciiUpper(c);
+    return upper;
+}
