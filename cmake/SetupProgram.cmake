@@ -12,7 +12,8 @@ get_filename_component(HOST_TOOLS ${LZARI_TOOL} DIRECTORY)
 set(SETUP_SOURCES
     ${CMAKE_SOURCE_DIR}/install/install_config.cpp ${CMAKE_SOURCE_DIR}/install/folder_rules.cpp
     ${CMAKE_SOURCE_DIR}/install/shortcut_paths.cpp ${CMAKE_SOURCE_DIR}/install/survey_text.cpp
-    ${CMAKE_SOURCE_DIR}/install/payload_checks.cpp ${CMAKE_SOURCE_DIR}/install/fatal_format.cpp
+    ${CMAKE_SOURCE_DIR}/install/payload_checks.cpp ${CMAKE_SOURCE_DIR}/install/payload_verdict.cpp
+    ${CMAKE_SOURCE_DIR}/install/fatal_format.cpp
     ${CMAKE_SOURCE_DIR}/install/platform_calls.cpp ${CMAKE_SOURCE_DIR}/install/fatal_error.cpp
     ${CMAKE_SOURCE_DIR}/install/progress.cpp ${CMAKE_SOURCE_DIR}/install/resource_loader.cpp
     ${CMAKE_SOURCE_DIR}/install/extraction.cpp ${CMAKE_SOURCE_DIR}/install/install_folder.cpp

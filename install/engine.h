@@ -40,7 +40,7 @@ struct ResourceData {
 // Codes 321 (not found), 324 (not loaded), 326 (not locked).
 ResourceData loadResourceData(const char* name, WORD type);
 // The same without the report: 0, or the code, with the system's error left
-// for GetLastError; and the report of such a code.
+// for GetLastError; and the report of such a code, or of a payload's.
 int findResourceData(const char* name, WORD type, ResourceData* resource);
 [[noreturn]] void reportResourceFailure(int code, const char* name, DWORD error);
 

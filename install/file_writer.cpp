@@ -2,6 +2,7 @@
 #include "engine.h"  // windows.h comes first
 
 #include "control_ids.h"
+#include "fatal_codes.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
 
@@ -12,21 +13,21 @@
 void writePayloadFile(const char* path, PayloadEntry entry)
 {
     if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND)
-        reportFatal(212, "can't delete file %s\nWin Err Code %i", path, int(GetLastError()));
+        reportFatal(cantDeleteFile.code, cantDeleteFile.format, path, int(GetLastError()));
     HANDLE file =
         platform.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        reportFatal(218, "can't create file %s\nWin Err Code %i", path, int(GetLastError()));
+        reportFatal(cantCreateFile.code, cantCreateFile.format, path, int(GetLastError()));
     DWORD written = 0;
     // An empty payload has no buffer; an empty write still creates the file.
     static const uint8_t nothing = 0;
     if (!platform.writeFile(file, entry.data ? entry.data : &nothing, entry.size, &written, nullptr))
-        reportFatal(223, "can't write file %s\nWin Err Code %i", path, int(GetLastError()));
-    if (written != entry.size) reportFatal(228, "file write error %s\nWin Err Code %i", path, int(GetLastError()));
+        reportFatal(cantWriteFile.code, cantWriteFile.format, path, int(GetLastError()));
+    if (written != entry.size) reportFatal(fileWriteError.code, fileWriteError.format, path, int(GetLastError()));
     if (!platform.setFileTime(file, &entry.fileTime, &entry.fileTime, &entry.fileTime))
-        reportFatal(233, "can't set file time %s\nWin Err Code %i", path, int(GetLastError()));
+        reportFatal(cantSetFileTime.code, cantSetFileTime.format, path, int(GetLastError()));
     if (!platform.closeHandle(file))
-        reportFatal(238, "file close error %s\nWin Err Code %i", path, int(GetLastError()));
+        reportFatal(fileCloseError.code, fileCloseError.format, path, int(GetLastError()));
 }
 
 bool copyPayloads(HWND dialog)

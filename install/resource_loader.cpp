@@ -1,5 +1,6 @@
 // Finding the program's own resources: the payloads and the logo.
 #include "engine.h"
+#include "fatal_codes.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
 
@@ -9,24 +10,24 @@ const BITMAPINFO* logoDib;
 int findResourceData(const char* name, WORD type, ResourceData* resource)
 {
     HRSRC found = FindResourceA(appInstance, name, MAKEINTRESOURCEA(type));
-    if (!found) return 321;
+    if (!found) return cantFindResource.code;
     // The size is taken before the load and not tested: an empty resource
     // has 0 bytes and no error.
     DWORD size = SizeofResource(appInstance, found);
     HGLOBAL loaded = platform.loadResource(appInstance, found);
-    if (!loaded) return 324;
+    if (!loaded) return cantLoadResource.code;
     const void* locked = platform.lockResource(loaded);
-    if (!locked) return 326;
+    if (!locked) return cantLockResource.code;
     *resource = ResourceData{static_cast<const uint8_t*>(locked), size};
     return 0;
 }
 
 void reportResourceFailure(int code, const char* name, DWORD error)
 {
-    const char* format = code == 321   ? "can't find resource %s\nWin Err Code %i"
-                         : code == 324 ? "can't load resource %s\nWin Err Code %i"
-                                       : "can't lock resource %s\nWin Err Code %i";
-    reportFatal(code, format, name, int(error));
+    // Each of these messages takes what it needs of the two, in this order;
+    // printf passes over arguments a format does not ask for.
+    const FatalText* text = fatalTextFor(code);
+    reportFatal(code, text ? text->format : "%s", name, int(error));
 }
 
 ResourceData loadResourceData(const char* name, WORD type)

@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 
 #include "engine.h"
+#include "fatal_codes.h"
 #include "fatal_error.h"
 #include "shortcut_paths.h"
 #include "system_libraries.h"
@@ -12,15 +13,11 @@ namespace {
 
 // A path that does not fit its buffer ends the step's run with its code
 // and the platform's own error for a name that is too long.
-[[noreturn]] void reportTooLong(int code, const char* format)
+[[noreturn]] void reportTooLong(const FatalText& text)
 {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    reportFatal(code, format, int(GetLastError()));
+    reportFatal(text.code, text.format, int(GetLastError()));
 }
-
-const char desktopLinkFailed[] = "can't create link on desktop\nWin Err Code %i";
-const char groupFolderFailed[] = "can't create folder in start menu\nWin Err Code %i";
-const char groupLinkFailed[] = "can't create link on start menu\nWin Err Code %i";
 
 // The folder the user's shell keeps for `csidl` (the desktop, the Start
 // menu's programs), wherever it lies: a cloud drive, a server, a name in the
@@ -42,10 +39,10 @@ bool shellFolder(int csidl, wchar_t (&folder)[MAX_PATH])
 void readProfileFolder(wchar_t (&profileFolder)[MAX_PATH])
 {
     DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profileFolder, MAX_PATH);
-    if (length == 0) reportFatal(162, "can't get user profile\nWin Err Code %i", int(GetLastError()));
+    if (length == 0) reportFatal(cantGetUserProfile.code, cantGetUserProfile.format, int(GetLastError()));
     // A value that does not fit is reported as its needed size, with
     // nothing stored.
-    if (length >= MAX_PATH) reportTooLong(162, "can't get user profile\nWin Err Code %i");
+    if (length >= MAX_PATH) reportTooLong(cantGetUserProfile);
     removeTrailingBackslash(profileFolder);
 }
 
@@ -66,21 +63,21 @@ bool createShortcuts()
     wchar_t desktopLink[MAX_PATH];
     if (!targetFits || (!shellDesktop && !composeProfileDesktop(desktopFolder, profileFolder)) ||
         !composeDesktopLink(desktopLink, desktopFolder))
-        reportTooLong(176, desktopLinkFailed);
+        reportTooLong(cantCreateDesktopLink);
     if (createShellLink(desktopLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
-        reportFatal(176, desktopLinkFailed, int(GetLastError()));
+        reportFatal(cantCreateDesktopLink.code, cantCreateDesktopLink.format, int(GetLastError()));
 
     wchar_t groupFolder[MAX_PATH];
     if ((!shellPrograms && !composeProfilePrograms(programsFolder, profileFolder)) ||
         !composeGroupFolder(groupFolder, programsFolder))
-        reportTooLong(187, groupFolderFailed);
+        reportTooLong(cantCreateStartMenuFolder);
     if (!CreateDirectoryW(groupFolder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        reportFatal(187, groupFolderFailed, int(GetLastError()));
+        reportFatal(cantCreateStartMenuFolder.code, cantCreateStartMenuFolder.format, int(GetLastError()));
 
     wchar_t groupLink[MAX_PATH];
-    if (!composeGroupLink(groupLink, groupFolder)) reportTooLong(197, groupLinkFailed);
+    if (!composeGroupLink(groupLink, groupFolder)) reportTooLong(cantCreateStartMenuLink);
     if (createShellLink(groupLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
-        reportFatal(197, groupLinkFailed, int(GetLastError()));
+        reportFatal(cantCreateStartMenuLink.code, cantCreateStartMenuLink.format, int(GetLastError()));
     return true;
 }
 

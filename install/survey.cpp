@@ -1,6 +1,7 @@
 // The system survey: the Windows version and whether the system is 32- or
 // 64-bit, judged by the system's own notepad program.
 #include "engine.h"
+#include "fatal_codes.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
 #include "survey_text.h"
@@ -12,17 +13,17 @@ void detectOsVersion()
 {
     osVersionInfo.dwOSVersionInfoSize = sizeof osVersionInfo;  // 148
     if (!platform.getVersionEx(&osVersionInfo))
-        reportFatal(72, "can't get windows version\nWin Err Code %i", int(GetLastError()));
+        reportFatal(cantGetWindowsVersion.code, cantGetWindowsVersion.format, int(GetLastError()));
 }
 
 void detectArchitecture()
 {
     DWORD type = 0;
     if (!platform.getBinaryType("C:\\Windows\\notepad.exe", &type))
-        reportFatal(79, "can't get architecture\nWin Err Code %i", int(GetLastError()));
+        reportFatal(cantGetArchitecture.code, cantGetArchitecture.format, int(GetLastError()));
     if (type == SCS_64BIT_BINARY) architectureBits = 64;
     else if (type == SCS_32BIT_BINARY) architectureBits = 32;
-    else reportFatal(85, "unsupported architecture");
+    else reportFatal(unsupportedArchitecture.code, unsupportedArchitecture.format);
 }
 
 const char* architectureText() { return architectureTextFor(architectureBits); }

@@ -1,12 +1,16 @@
 // The install engine's decisions, which need no platform: the folder rules
-// the survey's lines and the fatal reporter's limits. (The shortcut paths are
+// the survey's lines, the fatal reporter's limits and its table of codes. (The shortcut paths are
 // seen whole in the wizard's scenarios.)
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <cwchar>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <string>
 
+#include "fatal_codes.h"
 #include "fatal_format.h"
 #include "folder_rules.h"
 #include "install_limits.h"
@@ -92,6 +96,26 @@ TEST(Logic, FatalTextsUpToTheirBuffersAreShownWhole)
     EXPECT_STREQ(message, "can't find resource 100%s.EXE") << "names enter as arguments";
     ASSERT_TRUE(formatFatalTitle(title, INT32_MIN));
     EXPECT_STREQ(title, "Fatal Error Code -2147483648") << "the longest title";
+}
+
+// The README's table of fatal codes is the program's, code for code, each
+// message as its box begins (a name shown as NAME).
+TEST(Logic, ReadmeTableOfFatalCodesIsTheProgramsOwn)
+{
+    std::map<int, std::string> program, readme;
+    for (const FatalText& text : fatalTexts) {
+        std::string message(text.format, strcspn(text.format, "\n"));
+        if (size_t name = message.find("%s"); name != std::string::npos) message.replace(name, 2, "NAME");
+        EXPECT_TRUE(program.emplace(text.code, message).second) << text.code << " given twice";
+        EXPECT_EQ(fatalTextFor(text.code), &text);
+    }
+    EXPECT_EQ(fatalTextFor(0), nullptr);
+    std::ifstream file(SOURCE_DIR "/README.md");
+    const std::regex row(R"(^\| (\d+) \| ([^|]*[^| ]) \|)");
+    std::smatch match;
+    for (std::string line; std::getline(file, line);)
+        if (std::regex_search(line, match, row)) readme[std::stoi(match[1])] = match[2];
+    EXPECT_EQ(readme, program);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The payloads' check values, also under the sanitizers: the program's own
-// CRC-32 and its lookup of a payload's record, and the tools' reading of the
+// The payloads' check values and the verdict on a payload, also under the
+// sanitizers: the program's own CRC-32, its lookup of a payload's record and
+// what it does with each kind of container, and the tools' reading of the
 // records. (The reader of a program's resources is tried through lzari on
 // damaged copies of setup.exe, and by its fuzzer.)
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "crc32.h"
 #include "payload_checks.h"
 #include "payload_checksums.h"
+#include "payload_verdict.h"
 
 namespace {
 
@@ -74,6 +76,55 @@ TEST(PayloadChecks, ProgramFindsARecordByNameWithinTheRecordsBounds)
         EXPECT_EQ(lookUp(records.substr(0, size), "ABC"), "none") << size;
     }
     EXPECT_EQ(lookUp(record(3, "NAME").substr(0, 8) + "NAME", "NAMENAME"), "none") << "a name without its end";
+}
+
+// What the installer (and lzari with it) does with each kind of container,
+// judged in turn as the installer judges its rows: the code, and the reason
+// a reader is told.
+TEST(PayloadChecks, VerdictOnEveryKindOfContainer)
+{
+    Bytes text = textBytes(3000, 4), v0 = encode(text), v1 = asVersion1(v0, FILETIME{1, 2});
+    Bytes empty = asVersion1(encode({}), FILETIME{1, 2}), zeroed = v1, lying = v1, cut = v1, unknown = v1;
+    unknown[3] = 'r';  // "Lzar": neither magic
+    writeLittleEndian32(&zeroed[zeroed.size() - 12], 0);
+    writeLittleEndian32(&lying[lying.size() - 12], uint32_t(1024 * (v1.size() - 16 + 2) + 1));
+    cut.erase(cut.begin() + 100, cut.begin() + 110);
+    uint32_t crc = crc32Update(0, text.data(), text.size());
+    std::string records = record(crc, "QRV.EXE") + record(crc + 1, "BAD") + record(0, "EMPTY");
+    struct Row {
+        Bytes container;
+        const char* name;
+        int code;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {v1, "qrv.exe", 0, ""},
+        {Bytes(v1.begin(), v1.begin() + 12), "QRV.EXE", 346, "a container cut short before its fields"},
+        {Bytes(v1.begin(), v1.begin() + 3), "QRV.EXE", 344, "not an LZARI container"},
+        {unknown, "QRV.EXE", 344, "not an LZARI container"},
+        {v0, "QRV.EXE", 344, "a container of version 0"},
+        {Bytes(v0.begin(), v0.begin() + 5), "QRV.EXE", 344, "a container of version 0"},
+        {lying, "QRV.EXE", 346, "damaged container: its length field is more than its stream can hold"},
+        {zeroed, "QRV.EXE", 346, "damaged container: its length field reads 0 but its stream is not empty"},
+        {cut, "QRV.EXE", 346, "damaged or truncated container"},
+        {v1, "BAD", 348, "CRC-32 of the decoded bytes differs from its record"},
+        {v1, "QRV", 348, "PAYLOADCRC has no record for it"},
+        {empty, "EMPTY", 0, ""},
+    };
+    for (const Row& row : rows) {
+        Bytes block = row.container;  // exactly its size, for the sanitizers
+        PayloadVerdict verdict = judgePayload(block.data(), uint32_t(block.size()), row.name,
+                                              reinterpret_cast<const uint8_t*>(records.data()), uint32_t(records.size()));
+        Decoded decoded = owned(verdict.decoded);
+        SCOPED_TRACE(row.reason);
+        EXPECT_EQ(verdict.code, row.code);
+        EXPECT_STREQ(verdict.reason, row.reason);
+        EXPECT_EQ(decoded.bytes == text, row.container == v1 || row.container == v0);
+        EXPECT_EQ(verdict.checked, verdict.wellFormed);
+    }
+    PayloadVerdict unchecked = judgePayload(v1.data(), uint32_t(v1.size()), "BAD", nullptr, 0);
+    free(unchecked.decoded.data);
+    EXPECT_EQ(unchecked.code, 0) << "without records, nothing to hold the bytes to";
 }
 
 // The program's own CRC-32 against zlib's: every length around its

@@ -9,7 +9,7 @@ scratch=$(mktemp -d /tmp/reproducible-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
 cmake -S "$source" -B "$scratch/host" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$scratch/host" --target lzari payload_checks >/dev/null
+cmake --build "$scratch/host" --target lzari payload_checks product_tool >/dev/null
 cmake -S "$source" -B "$scratch/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-i686.cmake" \
     -DLZARI_TOOL="$scratch/host/tools/lzari" >/dev/null
 cmake --build "$scratch/win32" --target setup >/dev/null

@@ -117,7 +117,7 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     spit("out", bytesOf("the old file"));
     const std::pair<const char*, const char*> rows[] = {
         {"unpack nothing-here out", "nothing-here"},      {"unpack in out", "in: not an LZARI container"},
-        {"unpack short.lz out", "not an LZARI container"}, {"unpack truncated.lz out", "damaged or truncated"},
+        {"unpack short.lz out", "cut short before its fields"}, {"unpack truncated.lz out", "damaged or truncated"},
         {"unpack huge.lz out", "length field"},            {"unpack bad.lz out", "bad.lz"},
         {"unpack zeroed.lz out", "its length field reads 0 but its stream is not empty"},
         {"unpack beyond.lz out", "the file system would keep another"},

@@ -58,11 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const SetupPayload& payload : contents.payloads) {
             size_t offset = size_t(payload.container - input.data());
             if (payload.container < input.data() || offset > size || payload.size > size - offset) abort();
-            try {
-                checksumProblem(decodePayload(payload, "setup.exe"), payload, "setup.exe");
-            } catch (const std::runtime_error& error) {
-                expectOneLine(error);
-            }
+            if (decodePayload(payload, contents, "setup.exe").problem.find('\n') != std::string::npos) abort();
         }
     } catch (const std::runtime_error& error) {
         expectOneLine(error);

@@ -1,7 +1,7 @@
-// Decoding one container held in memory, refusing one that is not a
-// container or that does not decode as a well-formed stream does. Shared by
-// the commands that read containers from files and from a setup program's
-// resources.
+// Decoding one container file held in memory (lzari unpack and info),
+// refusing one that is not a container or that does not decode as a
+// well-formed one does, by the rules the installer decodes its payloads
+// with.
 #pragma once
 
 #include <cstdint>

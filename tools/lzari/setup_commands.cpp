@@ -31,15 +31,12 @@ bool showSignature(const SetupContents& contents, const std::string& path)
 
 // ----- list ---------------------------------------------------------------
 
-const char* crcColumn(CrcCheck check)
+const char* crcColumn(const SetupContents& contents, const PayloadVerdict& verdict)
 {
-    switch (check) {
-    case CrcCheck::NoTable: return "-";
-    case CrcCheck::NoRecord: return "no record";
-    case CrcCheck::Matches: return "matches";
-    case CrcCheck::Differs: return "DIFFERS";
-    }
-    return "?";
+    if (!verdict.wellFormed) return "damaged";
+    if (!contents.checksummed) return "-";
+    if (!verdict.recorded) return "no record";
+    return verdict.crc == verdict.recordedCrc ? "matches" : "DIFFERS";
 }
 
 int nameWidth(const SetupContents& contents)
@@ -51,27 +48,20 @@ int nameWidth(const SetupContents& contents)
 
 // The row of one payload; a container that is not one or does not decode
 // still gets its row, with what could be read, and its problem on stderr.
-bool listRow(const SetupPayload& payload, const std::string& path, int width)
+bool listRow(const SetupPayload& payload, const SetupContents& contents, const std::string& path, int width)
 {
-    std::string version = "?", unpacked = "?", time = "?", crc = "damaged";
+    DecodedPayload decoded = decodePayload(payload, contents, path);
+    std::string version = "?", unpacked = "?", time = "?";
     PayloadFields fields;
     if (readPayloadFields(payload.container, payload.size, &fields)) {
         version = std::to_string(fields.version);
         unpacked = std::to_string(fields.textLength);
         time = fields.version == 1 ? formatFileTime(fields.fileTime) : "-";
     }
-    std::string problem;
-    try {
-        DecodedPayload decoded = decodePayload(payload, path);
-        crc = crcColumn(decoded.crc);
-        problem = checksumProblem(decoded, payload, path);
-    } catch (const std::runtime_error& error) {
-        problem = error.what();
-    }
     std::printf("%-*s  %7s  %10u  %10s  %-19s  %s\n", width, printableName(payload.name).c_str(), version.c_str(),
-                payload.size, unpacked.c_str(), time.c_str(), crc.c_str());
-    if (!problem.empty()) reportProblem(problem);
-    return problem.empty();
+                payload.size, unpacked.c_str(), time.c_str(), crcColumn(contents, decoded.verdict));
+    if (!decoded.problem.empty()) reportProblem(decoded.problem);
+    return decoded.problem.empty();
 }
 
 // ----- extract and verify -------------------------------------------------
@@ -85,14 +75,15 @@ void makeFolder(const std::string& folder)
     if (error) throw std::runtime_error("can't create " + folder + ": " + error.message());
 }
 
-void extractOne(const SetupPayload& payload, const std::string& path, const std::string& folder)
+void extractOne(const SetupPayload& payload, const SetupContents& contents, const std::string& path,
+                const std::string& folder)
 {
-    DecodedPayload decoded = trustedPayload(payload, path);
-    const PayloadFields& fields = decoded.unpacked.fields;
+    DecodedPayload decoded = trustedPayload(payload, contents, path);
+    const PayloadFields& fields = decoded.fields;
     std::optional<FILETIME> time;
     if (fields.version == 1) time = fields.fileTime;
     std::string file = fileIn(folder, payload);
-    writeFileAtomically(file, decoded.unpacked.data.get(), fields.textLength, time);
+    writeFileAtomically(file, decoded.data.get(), fields.textLength, time);
     std::printf("%s  %u bytes  %s\n", file.c_str(), fields.textLength,
                 time ? (formatFileTime(*time) + " UTC").c_str() : "no time stamp");
 }
@@ -105,12 +96,12 @@ std::vector<std::string> differences(const SetupPayload& payload, const DecodedP
     struct stat status;
     if (stat(file.c_str(), &status) != 0 && errno == ENOENT) return {name + "missing: no file " + file};
     MappedFile copy(file);
-    const PayloadFields& fields = decoded.unpacked.fields;
+    const PayloadFields& fields = decoded.fields;
     std::vector<std::string> lines;
     if (copy.size() != fields.textLength)
         lines.push_back(name + "size differs: " + std::to_string(fields.textLength) + " bytes in " + path + ", " +
                         std::to_string(copy.size()) + " in " + file);
-    const uint8_t* expected = decoded.unpacked.data.get();
+    const uint8_t* expected = decoded.data.get();
     size_t common = std::min<size_t>(copy.size(), fields.textLength);
     size_t first = size_t(std::mismatch(expected, expected + common, copy.data()).first - expected);
     if (first < common) lines.push_back(name + "bytes differ from offset " + std::to_string(first));
@@ -124,10 +115,11 @@ std::vector<std::string> differences(const SetupPayload& payload, const DecodedP
 }
 
 // Prints what differs and returns whether the payload and its file match.
-bool verifyOne(const SetupPayload& payload, const std::string& path, const std::string& file)
+bool verifyOne(const SetupPayload& payload, const SetupContents& contents, const std::string& path,
+               const std::string& file)
 {
     try {
-        DecodedPayload decoded = trustedPayload(payload, path);
+        DecodedPayload decoded = trustedPayload(payload, contents, path);
         std::vector<std::string> lines = differences(payload, decoded, path, file);
         for (const std::string& line : lines) std::printf("%s\n", line.c_str());
         return lines.empty();
@@ -147,7 +139,7 @@ int listPayloads(const std::string& programPath)
     std::printf("%-*s  %7s  %10s  %10s  %-19s  %s\n", width, "NAME", "VERSION", "PACKED", "UNPACKED", "TIME (UTC)",
                 "CRC-32");
     bool good = true;
-    for (const SetupPayload& payload : contents.payloads) good = listRow(payload, programPath, width) && good;
+    for (const SetupPayload& payload : contents.payloads) good = listRow(payload, contents, programPath, width) && good;
     for (const std::string& problem : contents.problems) reportProblem(problem);
     good = good && contents.problems.empty();
     std::printf("%zu payloads; %s\n", contents.payloads.size(),
@@ -175,7 +167,7 @@ int extractPayloads(const std::string& programPath, const std::string& folder, b
     bool good = contents.problems.empty();
     for (const SetupPayload& payload : contents.payloads) {
         try {
-            extractOne(payload, programPath, folder);
+            extractOne(payload, contents, programPath, folder);
         } catch (const std::runtime_error& error) {
             reportProblem(error.what());
             good = false;
@@ -199,7 +191,7 @@ int verifyPayloads(const std::string& programPath, const std::string& folder)
     size_t matching = 0;
     for (const SetupPayload& payload : contents.payloads) {
         auto file = files.find(upperCaseName(payload.name));
-        matching += verifyOne(payload, programPath, folder + "/" + (file == files.end() ? payload.name : file->second));
+        matching += verifyOne(payload, contents, programPath, folder + "/" + (file == files.end() ? payload.name : file->second));
         if (file != files.end()) files.erase(file);
     }
     for (const auto& [upper, name] : files)

@@ -1,13 +1,12 @@
 #include "setup_payloads.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
 #include <stdexcept>
 
+#include "fatal_codes.h"
 #include "payload_checksums.h"
 #include "pe_resources.h"
 
@@ -19,14 +18,17 @@ namespace {
 }
 
 // PAYLOADCRC's records by upper-case name.
-std::map<std::string, PayloadChecksum> checksumsOf(const PeResources& resources, const std::string& path, bool* found)
+std::map<std::string, PayloadChecksum> checksumsOf(const PeResources& resources, const std::string& path,
+                                                   SetupContents* contents)
 {
-    *found = false;
+    contents->checksummed = false;
     std::map<std::string, PayloadChecksum> checksums;
     for (const RawDataResource& resource : resources.rawData) {
         if (upperCaseName(resource.name) != payloadChecksName) continue;
-        if (*found) fail(path, std::string(payloadChecksName) + " given twice");
-        *found = true;
+        if (contents->checksummed) fail(path, std::string(payloadChecksName) + " given twice");
+        contents->checksummed = true;
+        contents->checks = resource.data;
+        contents->checksSize = resource.size;
         try {
             for (const PayloadChecksum& record : readPayloadChecksums(resource.data, resource.size))
                 checksums[upperCaseName(record.name)] = record;
@@ -81,7 +83,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
     SetupContents contents;
     contents.signature = resources.signature;
     contents.signatureSize = resources.signatureSize;
-    std::map<std::string, PayloadChecksum> checksums = checksumsOf(resources, path, &contents.checksummed);
+    std::map<std::string, PayloadChecksum> checksums = checksumsOf(resources, path, &contents);
     std::set<std::string> names;
     for (const RawDataResource& resource : resources.rawData) {
         std::string key = upperCaseName(resource.name);
@@ -89,59 +91,44 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
         // Windows finds a resource whatever the case of the name asked for,
         // so two that differ only in case (or language) are one too many.
         if (!names.insert(key).second) fail(path, "resource " + printableName(resource.name) + " given twice");
-        SetupPayload payload{resource.name, resource.data, resource.size, contents.checksummed, std::nullopt};
+        SetupPayload payload{resource.name, resource.data, resource.size};
         auto record = checksums.find(key);
         // The record keeps the file's own name, which the resource compiler
         // turned to upper case: the name the installer writes.
-        if (record != checksums.end()) payload.name = record->second.name, payload.expectedCrc = record->second.crc;
+        if (record != checksums.end()) payload.name = record->second.name;
         contents.payloads.push_back(payload);
     }
     if (contents.payloads.empty()) fail(path, "carries no payload resources");
     refuseSharedBytes(contents.payloads, path);
-    if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(321));
+    if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(cantFindResource.code));
     for (const auto& [name, record] : checksums)
         if (!names.count(name))
             contents.problems.push_back(path + ": " + payloadChecksName + " has a record for " + printableName(name) +
-                                        ", which the program does not carry" + stopsWith(321));
+                                        ", which the program does not carry" + stopsWith(cantFindResource.code));
     return contents;
 }
 
-DecodedPayload decodePayload(const SetupPayload& payload, const std::string& path)
+DecodedPayload decodePayload(const SetupPayload& payload, const SetupContents& contents, const std::string& path)
 {
-    PayloadFields fields;
-    std::string label = path + ": " + printableName(payload.name);
-    if (!readPayloadFields(payload.container, payload.size, &fields))
-        throw std::runtime_error(label + ": not an LZARI container" + stopsWith(344));
-    DecodedPayload decoded{Unpacked{}, CrcCheck::NoTable, 0};
-    try {
-        decoded.unpacked = unpackContainer(payload.container, payload.size, label);
-    } catch (const std::runtime_error& error) {
-        throw std::runtime_error(error.what() + stopsWith(346));
-    }
-    decoded.actualCrc = uint32_t(crc32(0, decoded.unpacked.data.get(), decoded.unpacked.fields.textLength));
-    if (payload.checksummed) {
-        if (!payload.expectedCrc) decoded.crc = CrcCheck::NoRecord;
-        else decoded.crc = *payload.expectedCrc == decoded.actualCrc ? CrcCheck::Matches : CrcCheck::Differs;
-    }
+    DecodedPayload decoded{judgePayload(payload.container, payload.size, payload.name.c_str(), contents.checks,
+                                        contents.checksSize),
+                           nullptr, PayloadFields{}, ""};
+    const PayloadVerdict& verdict = decoded.verdict;
+    decoded.data.reset(verdict.decoded.data);
+    readPayloadFields(payload.container, payload.size, &decoded.fields);
+    if (!verdict.code) return decoded;
+    std::string reason = verdict.reason;
+    if (verdict.code == resourceDamaged.code && verdict.recorded)
+        reason = "CRC-32 of the decoded bytes is " + hex32(verdict.crc) + ", " + payloadChecksName + " says " +
+                 hex32(verdict.recordedCrc);
+    decoded.problem = path + ": " + printableName(payload.name) + ": " + reason + stopsWith(verdict.code);
     return decoded;
 }
 
-std::string checksumProblem(const DecodedPayload& decoded, const SetupPayload& payload, const std::string& path)
+DecodedPayload trustedPayload(const SetupPayload& payload, const SetupContents& contents, const std::string& path)
 {
-    std::string label = path + ": " + printableName(payload.name) + ": ";
-    if (decoded.unpacked.fields.version == 0) return label + "a container of version 0" + stopsWith(344);
-    if (decoded.crc == CrcCheck::NoRecord) return label + std::string(payloadChecksName) + " has no record for it" + stopsWith(348);
-    if (decoded.crc == CrcCheck::Differs)
-        return label + "CRC-32 of the decoded bytes is " + hex32(decoded.actualCrc) + ", " + payloadChecksName +
-               " says " + hex32(*payload.expectedCrc) + stopsWith(348);
-    return "";
-}
-
-DecodedPayload trustedPayload(const SetupPayload& payload, const std::string& path)
-{
-    DecodedPayload decoded = decodePayload(payload, path);
-    std::string problem = checksumProblem(decoded, payload, path);
-    if (!problem.empty()) throw std::runtime_error(problem);
+    DecodedPayload decoded = decodePayload(payload, contents, path);
+    if (!decoded.problem.empty()) throw std::runtime_error(decoded.problem);
     return decoded;
 }
 

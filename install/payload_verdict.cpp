@@ -1,0 +1,73 @@
+#include "payload_verdict.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "crc32.h"
+#include "fatal_codes.h"
+#include "payload_checks.h"
+
+namespace {
+
+int32_t versionByMagic(const uint8_t* container, uint32_t size)
+{
+    if (size < 4) return -1;
+    if (memcmp(container, magicVersion0, 4) == 0) return 0;
+    if (memcmp(container, magicVersion1, 4) == 0) return 1;
+    return -1;
+}
+
+}  // namespace
+
+DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
+{
+    DecodedContainer result{{nullptr, 0}, versionByMagic(container, size), nullptr};
+    PayloadFields fields;
+    if (result.version < 0) result.fault = "not an LZARI container";
+    else if (!readPayloadFields(container, size, &fields)) result.fault = "a container cut short before its fields";
+    // A lying length would otherwise be allocated, and garbage decoded.
+    else if (fields.textLength > payloadLengthBound(fields.streamSize))
+        result.fault = "damaged container: its length field is more than its stream can hold";
+    if (result.fault) return result;
+    result.decoded = lzariDecode(container, size);
+    if (fields.textLength == 0) {
+        // An empty file's stream is empty too.
+        if (fields.streamSize != 0) result.fault = "damaged container: its length field reads 0 but its stream is not empty";
+    } else if (!result.decoded.data) {
+        result.fault = "can't decode: bad stream or out of memory";
+    } else if (!lzariDecodeConsumedExactly()) {
+        free(result.decoded.data);
+        result.decoded = BufferResult{nullptr, 0};
+        result.fault = "damaged or truncated container";
+    }
+    return result;
+}
+
+PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char* name, const uint8_t* checks,
+                            uint32_t checksSize)
+{
+    DecodedContainer decoded = decodeContainer(container, size);
+    PayloadVerdict verdict{0, "", decoded.decoded, !decoded.fault, false, false, 0, 0};
+    // The check value comes from the file itself: the containers have no
+    // checksum, and a damaged stream can decode to the right length with
+    // wrong bytes.
+    if (!decoded.fault && checks) {
+        verdict.checked = true;
+        verdict.recorded = findPayloadCheck(checks, checksSize, name, &verdict.recordedCrc);
+        verdict.crc = crc32Update(0, decoded.decoded.data, decoded.decoded.size);
+    }
+    if (decoded.version < 1) {
+        verdict.code = wrongLzariVersion.code;
+        verdict.reason = decoded.version < 0 ? decoded.fault : "a container of version 0";
+    } else if (decoded.fault) {
+        verdict.code = cantDecodeResource.code;
+        verdict.reason = decoded.fault;
+    } else if (verdict.checked && !verdict.recorded) {
+        verdict.code = resourceDamaged.code;
+        verdict.reason = "PAYLOADCRC has no record for it";
+    } else if (verdict.checked && verdict.crc != verdict.recordedCrc) {
+        verdict.code = resourceDamaged.code;
+        verdict.reason = "CRC-32 of the decoded bytes differs from its record";
+    }
+    return verdict;
+}
