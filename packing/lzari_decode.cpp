@@ -92,12 +92,12 @@ static inline void decodeText(RangeCoder& coder, BitReader& reader)
         const uint32_t stretchEnd = end - position > progressInterval ? position + progressInterval : end;
         while (position < stretchEnd && reader.inputPos <= runOut) {
             int code = decodeSymbol<vectors>(coder, reader);
-            if (code < 256) {
+            if (code < firstMatchCode) {
                 output[position++] = uint8_t(code);
                 continue;
             }
             uint32_t distance = uint32_t(decodeDistance(coder, reader)) + 1;
-            uint32_t length = uint32_t(code - 253);
+            uint32_t length = uint32_t(code - lengthToCode);
             // A well-formed stream's last match ends exactly at the length; a
             // damaged one is cut there.
             if (length > end - position) length = end - position;

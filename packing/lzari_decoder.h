@@ -40,6 +40,11 @@ inline void refillBits(BitReader& reader)
         BitWindow word = 0;
         for (unsigned k = 0; k < sizeof(BitWindow); k++) word = word << 8 | reader.input[reader.inputPos + k];
         reader.bits |= word >> reader.bitCount;
+        // The whole bytes that fit beside the bitCount bits held are
+        // (windowBits - 1 - bitCount) / 8, leaving windowTopUp + bitCount % 8
+        // bits: that is windowTopUp | bitCount, as windowTopUp is a multiple
+        // of 8 whose bits cover every bit of bitCount above the lowest
+        // three (bitCount < windowBits).
         reader.inputPos += uint32_t(windowBits - 1 - reader.bitCount) >> 3;
         reader.bitCount |= windowTopUp;
         return;
@@ -56,6 +61,8 @@ inline void refillBits(BitReader& reader)
 inline uint32_t readBits(BitReader& reader, int n)
 {
     refillBits(reader);
+    // Two shifts, as one by windowBits (n = 0) would be undefined; each of
+    // these is below the word's width.
     uint32_t bits = uint32_t(reader.bits >> 1 >> (windowBits - 1 - n));
     reader.bits <<= n;
     reader.bitCount -= n;
@@ -97,7 +104,7 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
     coder.codeOffset = (coder.codeOffset << shifts) | readBits(reader, shifts);
 }
 
-// Decodes one code: a literal byte (0..255) or a match length (code - 253).
+// Decodes one code: a literal byte (0..255) or a match length (code - lengthToCode).
 template <bool vectors = modelHasVectors>
 inline int decodeSymbol(RangeCoder& coder, BitReader& reader)
 {

@@ -156,7 +156,7 @@ static void encodeText(RangeCoder& coder)
             bestMatchLength = 1;
             encodeSymbol(coder, historyRing[writePos]);
         } else {
-            encodeSymbol(coder, 253 + bestMatchLength);
+            encodeSymbol(coder, bestMatchLength + lengthToCode);
             encodeDistance(coder, bestMatchDistance - 1);
         }
         int last = bestMatchLength;

@@ -55,7 +55,7 @@ inline void produceInterval(RangeCoder& coder, uint32_t total, uint32_t upperCum
     coder.pendingBits += uint32_t(widening.straddled);
 }
 
-// Codes a literal byte (0..255) or a match length (253 + length).
+// Codes a literal byte (0..255) or a match length (length + lengthToCode).
 inline void encodeSymbol(RangeCoder& coder, int code)
 {
     int s = symbolOfChar[code];

@@ -14,6 +14,10 @@ constexpr int ringMask = ringSize - 1;
 constexpr int longestMatch = 60;   // also the encoder's lookahead
 constexpr int matchThreshold = 2;  // matches this short go as literals
 constexpr int codeCount = 256 + longestMatch - matchThreshold;  // 314
+// Codes 0..255 are literal bytes; code firstMatchCode + n - 3 is a match of
+// n bytes, so that a match's code is its length plus lengthToCode.
+constexpr int firstMatchCode = 256;
+constexpr int lengthToCode = firstMatchCode - (matchThreshold + 1);  // 253
 constexpr int startOfWriting = ringSize - longestMatch;         // 4036
 constexpr uint8_t fillByte = 0x20;
 constexpr unsigned totalLimit = 0x7FFF;  // halve the model when reached
@@ -89,14 +93,19 @@ inline Widening widenInterval(RangeCoder& coder)
     Widening widening;
     uint32_t low = coder.rangeLow;
     uint32_t top = coder.rangeHigh - 1;
-    // Leading bits shared by low and top, of 17: all 17 when they are equal.
+    // Leading bits shared by low and top, of 17: shifted to the top of the
+    // word, their difference has as many leading zeros. Bit 14, just below
+    // the 17, caps the count at 17 when they are equal (and keeps clz's
+    // argument from being 0, for which it is undefined).
     int settled = __builtin_clz(((low ^ top) << 15) | 0x4000);
     widening.settled = settled;
     widening.settledBits = low >> (17 - settled);
     low = (low << settled) & registerMask;
     top = ((top << settled) | ((1u << settled) - 1)) & registerMask;
     // Now low < half <= top. Each straddle drops bit 15, where low has a 1
-    // and top a 0, keeping bit 16; count them all at once.
+    // and top a 0, keeping bit 16; count them all at once: the leading ones
+    // of low & ~top from bit 15 down. The 16 ones that the shift brings in
+    // below them stop the count at 16 and keep clz's argument non-zero.
     int straddled = __builtin_clz(~((low & ~top & 0xFFFF) << 16));
     widening.straddled = straddled;
     coder.rangeLow = (low << straddled) & 0xFFFF;

@@ -102,24 +102,15 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
 {
     spit("in", textBytes(20000, 55));
     lzari("pack --v1 --time '2022-11-30 18:49:42' in good.lz");
-    Bytes good = read("good.lz"), truncated(good.begin(), good.begin() + long(good.size() / 2)), huge = good, zeroed = good;
-    truncated.insert(truncated.end(), good.end() - 12, good.end());  // the fields kept, half the stream lost
-    put32(huge, huge.size() - 12, 0xFFFFFFFF);
-    put32(zeroed, zeroed.size() - 12, 0);
-    Bytes beyond = good;  // past 30828, the latest time Windows takes
+    // (Every kind of damaged container: the verdict's own table.)
+    Bytes good = read("good.lz"), beyond = good;  // past 30828, the latest time Windows takes
     put32(beyond, beyond.size() - 4, 1u << 31);
     spit("beyond.lz", beyond);
-    spit("short.lz", Bytes(good.begin(), good.begin() + 12));
-    spit("truncated.lz", truncated);
-    spit("huge.lz", huge);
-    spit("zeroed.lz", zeroed);
     spit("bad.lz", bytesOf("LzaR but nothing else that makes sense"));
     spit("out", bytesOf("the old file"));
     const std::pair<const char*, const char*> rows[] = {
-        {"unpack nothing-here out", "nothing-here"},      {"unpack in out", "in: not an LZARI container"},
-        {"unpack short.lz out", "cut short before its fields"}, {"unpack truncated.lz out", "damaged or truncated"},
-        {"unpack huge.lz out", "length field"},            {"unpack bad.lz out", "bad.lz"},
-        {"unpack zeroed.lz out", "its length field reads 0 but its stream is not empty"},
+        {"unpack nothing-here out", "nothing-here"}, {"unpack in out", "in: not an LZARI container"},
+        {"unpack bad.lz out", "bad.lz: damaged"},
         {"unpack beyond.lz out", "the file system would keep another"},
         {"pack --v1 --time '1601-01-01 00:00:00' in out", "bad time"},  // 0: no time to Windows
         {"pack --v1 --time '2022-02-30 00:00:00' in out", "bad time"},
@@ -128,7 +119,7 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
     };
     for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
     EXPECT_EQ(text("out"), "the old file");
-    EXPECT_EQ(listing(), "bad.lz\nbeyond.lz\ngood.lz\nhuge.lz\nin\nout\nshort.lz\ntruncated.lz\nzeroed.lz\n");
+    EXPECT_EQ(listing(), "bad.lz\nbeyond.lz\ngood.lz\nin\nout\n");
     EXPECT_FALSE(fileTimeFromTimespec({2000000000000, 0})) << "year 65347";
 
     // A length no stream fills (4 MB declaring 4 GB): decoding stops where
@@ -302,6 +293,8 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
         EXPECT_EQ(listing(), "copy.exe\n") << "nothing written, not even the folder";
         EXPECT_TRUE(name.size() < 7 || name[3] < 0x80 || lzari("list copy.exe").out.find("\nQRV?HLP ") != std::string::npos);
     }
+    damagedCopy([](Bytes& p) { p[partsOf(p, "QRV.HLP").data + 400] ^= 0x10; });
+    EXPECT_NE(lzari("list copy.exe").out.find("  damaged\n"), std::string::npos) << "its row, its bytes unchecked";
     damagedCopy([](Bytes& p) { rename(p, "QRV.HLP", u".bashrc"); });
     expectFailure("extract copy.exe out", "copy.exe: resource \".bashrc\" would be a hidden file; nothing done");
 }
