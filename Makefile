@@ -121,8 +121,9 @@ fuzz: sanitized
 	$(SANITIZED)/tests/fuzz/fuzz_manifest -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=10 \
 	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-manifest-corpus resources tests/data/second-product
 
-# In a scratch copy of the tree (build/mutants), never in this one.
-mutants: deps
+# In a scratch copy of the tree (build/mutants), never in this one. The quick
+# run's tool tests read this tree's setup.exe.
+mutants: $(if $(QUICK),win32,deps)
 	$(HEADLESS) python3 scripts/mutants.py $(if $(QUICK),--quick)
 
 clean:

@@ -10,9 +10,14 @@ file exactly once) or does not build; the summary says "caught K of N".
 
     mutants.py [--quick] [--only N,M-K,...] [--no-baseline]
 
---quick plants only the faults whose tests run natively (no Wine). Before
-the first fault the chosen tests run once on the unchanged tree: a test
-that fails there would make every fault look caught.
+--quick plants only the faults whose tests run natively (no Wine), and
+builds only the native test programs, against this tree's own setup.exe
+(build/win32, which make builds first): it is the run CI makes, and it
+fails when a fault the list says is caught survives. A fault marked
+"~ equivalent: WHY" changes nothing a test could see; a full run plants it
+and expects it missed, the quick run leaves it out. Before the first fault
+the chosen tests run once on the unchanged tree: a test that fails there
+would make every fault look caught.
 """
 import argparse
 import os
@@ -26,19 +31,25 @@ WORK = os.environ.get("MUTANTS_DIR", os.path.join(ROOT, "build", "mutants"))  # 
 TREE = os.path.join(WORK, "tree")
 LIST = os.path.join(ROOT, "tests", "mutants.txt")
 TEST_TIMEOUT = 300  # seconds for one test; a planted fault may make one hang
+SETUP_BUILD = os.path.join(ROOT, "build", "win32")  # whose setup.exe the quick run's tool tests read
+# The native test programs, by the names of their tests ("Sanitized." the
+# sanitized build's).
+NATIVE_TARGETS = {"Codec": ["codec_tests"], "Logic": ["logic_tests"], "LzariTool": ["tool_tests", "lzari"],
+                  "ShippedSetupExe": ["tool_tests", "lzari"], "PayloadChecks": ["tool_tests"],
+                  "ManifestRefusal": ["tool_tests"], "Sanitized": ["sanitized_tests"]}
 
 
 class Fault:
-    def __init__(self, number, path, find, replace, meaning, layer, tests):
+    def __init__(self, number, path, find, replace, meaning, layer, tests, equivalent):
         self.number, self.path, self.find, self.replace = number, path, find, replace
-        self.meaning, self.layer, self.tests = meaning, layer, tests
+        self.meaning, self.layer, self.tests, self.equivalent = meaning, layer, tests, equivalent
 
 
 def load_faults(path):
     """One line a fault: 'FILE :: TEXT :: FAULTY TEXT :: MEANING => LAYER
-    TESTS' ({NL} for a line break; LAYER native or wine). '@NAME = PATTERN'
-    defines a set of tests that TESTS may name as @NAME; '#' starts a
-    comment line."""
+    TESTS [~ equivalent: WHY]' ({NL} for a line break; LAYER native or
+    wine). '@NAME = PATTERN' defines a set of tests that TESTS may name as
+    @NAME; '#' starts a comment line."""
     sets, faults = {}, []
     for line in open(path, encoding="utf-8"):
         line = line.rstrip("\n")
@@ -49,12 +60,12 @@ def load_faults(path):
             sets[definition.group(1)] = definition.group(2)
             continue
         parts = line.replace("{NL}", "\n").split(" :: ")
-        what = re.match(r"^(.*\S)\s+=>\s+(native|wine)\s+(\S+)$", parts[-1])
+        what = re.match(r"^(.*\S)\s+=>\s+(native|wine)\s+(\S+)(?:\s+~ equivalent: (.+))?$", parts[-1])
         if len(parts) != 4 or not what:
             sys.exit(f"mutants: malformed entry in {path}:\n  {line}")
-        meaning, layer, tests = what.groups()
+        meaning, layer, tests, equivalent = what.groups()
         tests = re.sub(r"@(\w+)", lambda m: sets[m.group(1)], tests)
-        faults.append(Fault(len(faults) + 1, parts[0], parts[1], parts[2], meaning, layer, tests))
+        faults.append(Fault(len(faults) + 1, parts[0], parts[1], parts[2], meaning, layer, tests, equivalent))
     return faults
 
 
@@ -84,10 +95,28 @@ def sync_tree():
         os.chmod(target, os.stat(source).st_mode)
 
 
-def build(with_wine, log):
-    target = "win32" if with_wine else "host"
-    result = subprocess.run(["make", "-C", TREE, target], stdout=log, stderr=subprocess.STDOUT)
-    return result.returncode == 0
+def build(with_wine, log, tests=None):
+    """Builds what the tests matching `tests` (all when None) need."""
+    if with_wine:
+        result = subprocess.run(["make", "-C", TREE, "win32"], stdout=log, stderr=subprocess.STDOUT)
+        return result.returncode == 0
+    # The native test programs alone: the sanitized tests (clang), then the
+    # host's, configured once; ninja rebuilds what a fault touches.
+    host, sanitized = os.path.join(TREE, "build", "host"), os.path.join(TREE, "build", "sanitized")
+    wanted = sorted({t for name, targets in NATIVE_TARGETS.items() if tests is None or name in tests for t in targets})
+    steps = []
+    if not os.path.exists(os.path.join(sanitized, "build.ninja")):
+        steps.append(["cmake", "-S", TREE, "-B", sanitized, "-G", "Ninja", "-DCMAKE_CXX_COMPILER=clang++",
+                      "-DLZARI_SANITIZED=ON", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"])
+    if "sanitized_tests" in wanted:
+        steps.append(["cmake", "--build", sanitized, "--target", "sanitized_tests"])
+    if not os.path.exists(os.path.join(host, "build.ninja")):
+        steps.append(["cmake", "-S", TREE, "-B", host, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                      "-DWIN32_BUILD_DIR=" + SETUP_BUILD, "-DWINE_TESTS_DIR=", "-DLZARI_SANITIZED_DIR=" + sanitized])
+    host_targets = [t for t in wanted if t != "sanitized_tests"]
+    if host_targets:
+        steps.append(["cmake", "--build", host, "--target"] + host_targets)
+    return all(subprocess.run(step, stdout=log, stderr=subprocess.STDOUT).returncode == 0 for step in steps)
 
 
 def run_tests(regex, log):
@@ -121,10 +150,12 @@ def plant(fault, log):
     with open(path, "w", encoding="utf-8") as out:
         out.write(original.replace(fault.find, fault.replace))
     try:
-        if not build(fault.layer == "wine", log):
+        if not build(fault.layer == "wine", log, fault.tests):
             return "does not build"
         failed = run_tests(fault.tests, log)
         fault.caught_by = failed or []
+        if fault.equivalent:
+            return "caught, equivalent?" if failed else "equivalent"
         return "caught" if failed else "missed"
     finally:
         with open(path, "w", encoding="utf-8") as out:
@@ -139,7 +170,7 @@ def main():
     arguments = parser.parse_args()
 
     faults = load_faults(LIST)
-    chosen = [f for f in faults if not arguments.quick or f.layer == "native"]
+    chosen = [f for f in faults if not arguments.quick or (f.layer == "native" and not f.equivalent)]
     if arguments.only:
         numbers = set()
         for part in arguments.only.split(","):  # 7 or 3-9
@@ -147,6 +178,8 @@ def main():
             numbers.update(range(int(first), int(last or first) + 1))
         chosen = [f for f in chosen if f.number in numbers]
     with_wine = any(f.layer == "wine" for f in chosen)
+    if not with_wine and not os.path.exists(os.path.join(SETUP_BUILD, "wizard", "setup.exe")):
+        sys.exit("mutants: the native faults need this tree's setup.exe: run make first")
     os.makedirs(TREE, exist_ok=True)
     sync_tree()
     log_path = os.path.join(WORK, "log.txt")
@@ -175,8 +208,9 @@ def main():
             if with_wine:
                 wine_server("--stop")
     others = ", ".join(f"{k} {v}" for k, v in sorted(counts.items()) if k != "caught")
+    expected = counts.get("caught", 0) + counts.get("equivalent", 0)
     print(f"caught {counts.get('caught', 0)} of {len(chosen)}" + (f" ({others})" if others else ""))
-    return 0 if counts.get("caught", 0) == len(chosen) else 1
+    return 0 if expected == len(chosen) else 1
 
 
 if __name__ == "__main__":

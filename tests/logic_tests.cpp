@@ -50,7 +50,8 @@ TEST(Logic, FolderRules)
         {"\\\\server\\share", "refused: \\\\server\\share"},
         {"C:apps", "refused: C:apps"},
         {"CC:\\apps", "refused: CC:\\apps"},
-        {"C:\\apps\\\\QRV", "refused: C:\\apps\\\\QRV"},
+        {"C:\\apps\\\\QRV", "refused: C:\\apps\\\\QRV"}, {"C:\\\\apps", "refused: C:\\\\apps"},
+        {"C:\\apps\\\\", "refused: C:\\apps\\\\"}, {"C:/apps", "refused: C:/apps"},
         {"C:\\apps:QRV", "refused: C:\\apps:QRV"},
     };
     for (const auto& [folder, verdict] : rows) {
