@@ -51,7 +51,6 @@ TEST(Logic, FolderRules)
         {"C:apps", "refused: C:apps"},
         {"CC:\\apps", "refused: CC:\\apps"},
         {"C:\\apps\\\\QRV", "refused: C:\\apps\\\\QRV"}, {"C:\\\\apps", "refused: C:\\\\apps"},
-        {"C:\\apps\\\\", "refused: C:\\apps\\\\"}, {"C:/apps", "refused: C:/apps"},
         {"C:\\apps:QRV", "refused: C:\\apps:QRV"},
     };
     for (const auto& [folder, verdict] : rows) {
@@ -108,9 +107,7 @@ TEST(Logic, ReadmeTableOfFatalCodesIsTheProgramsOwn)
         std::string message(text.format, strcspn(text.format, "\n"));
         if (size_t name = message.find("%s"); name != std::string::npos) message.replace(name, 2, "NAME");
         EXPECT_TRUE(program.emplace(text.code, message).second) << text.code << " given twice";
-        EXPECT_EQ(fatalTextFor(text.code), &text);
     }
-    EXPECT_EQ(fatalTextFor(0), nullptr);
     std::ifstream file(SOURCE_DIR "/README.md");
     const std::regex row(R"(^\| (\d+) \| ([^|]*[^| ]) \|)");
     std::smatch match;

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # setup.exe signed as make signs it (a throwaway certificate): from PEM files
-# and from a PKCS#12 file with a password file, the same bytes; osslsigncode and
-# lzari accept it and name the signer; lzari refuses it with a byte changed, in
-# a payload or elsewhere; signed, it installs under Wine as unsigned.
+# and from a PKCS#12 file with a password file, the same bytes; lzari names
+# the signer (signature_verdict.sh tries the rest); it installs under Wine.
 #   signing.sh SOURCE_DIR WIN32_BUILD LZARI WIN32_TESTS
 set -euo pipefail
 source=$1 build=$2 lzari=$3 tests=$4
@@ -25,20 +24,8 @@ openssl pkcs12 -export -in cert.pem -inkey key.pem -out key.p12 -passout file:pa
 sign a.exe SIGN_CERT=cert.pem SIGN_KEY=key.pem
 sign b.exe SIGN_PKCS12=key.p12 SIGN_PASS_FILE=pass
 cmp -s a.exe b.exe || fail "two signings of one build with one key (PEM and PKCS#12) differ"
-osslsigncode verify -CAfile cert.pem -in a.exe >/dev/null || fail "osslsigncode does not accept the signature"
-"$lzari" extract a.exe out >/dev/null
-[[ $("$lzari" verify a.exe out | tail -1) == "signature: signed by $signer; it covers the file as it is" ]] ||
-    fail "lzari does not accept the signature"
-
-# One byte changed: in the middle of a payload's container, and in the code.
-payload=$(python3 -c "import sys; print(open('a.exe','rb').read().find(open(sys.argv[1],'rb').read()))" \
-          "$build/products/setup/packed/QRV.HLP.lz")
-for offset in $((payload + 100)) 1100; do
-    python3 -c "import sys; b = bytearray(open('a.exe','rb').read()); b[int(sys.argv[1])] ^= 1; open('d.exe','wb').write(b)" "$offset"
-    ! "$lzari" verify d.exe out >verify.txt 2>&1 || fail "byte $offset changed, and lzari verify passes"
-    grep -qx "signature: signed by $signer, but the file has changed since" verify.txt || fail "$(cat verify.txt)"
-done
+[[ $("$lzari" list a.exe | tail -1) == "signature: signed by $signer; it covers the file as it is" ]] || fail "lzari: not good"
 
 SETUP_UNDER_TEST="Z:$scratch/a.exe" bash "$source/scripts/wine-run.sh" "$tests" --gtest_filter=Scenario.TypicalRun* \
     >wine.txt 2>&1 || fail "the signed setup.exe does not install: $(grep -A5 Failure wine.txt | head -20)"
-echo "signed twice alike, verified by osslsigncode and lzari, refused when changed, installed under Wine"
+echo "signed twice alike, named by lzari, installed under Wine"

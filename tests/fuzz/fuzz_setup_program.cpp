@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lzari.h"
+#include "program_signature.h"
 #include "setup_payloads.h"
 
 namespace {
@@ -55,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     try {
         SetupContents contents = readSetupContents(input.data(), input.size(), "setup.exe");
+        if (strchr(checkSignature(input.data(), input.size(), contents.signing).line.c_str(), '\n')) abort();
         for (const SetupPayload& payload : contents.payloads) {
             size_t offset = size_t(payload.container - input.data());
             if (payload.container < input.data() || offset > size || payload.size > size - offset) abort();

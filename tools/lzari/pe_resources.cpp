@@ -75,6 +75,8 @@ struct Layout {
     uint32_t resourceSize = 0;
     uint32_t certificateOffset = 0;  // a file offset, not an RVA; no table when 0
     uint32_t certificateSize = 0;
+    uint64_t checksumOffset = 0;          // the optional header's CheckSum
+    uint64_t certificateEntryOffset = 0;  // data directory 4
 };
 
 uint64_t peSignatureOffset(ByteRange file)
@@ -161,21 +163,26 @@ void readDataDirectories(ByteRange file, uint64_t optional, uint16_t optionalSiz
     };
     entry(2, &layout->resourceRva, &layout->resourceSize);
     entry(4, &layout->certificateOffset, &layout->certificateSize);
+    layout->checksumOffset = optional + 64;  // in PE32 and PE32+ alike
+    layout->certificateEntryOffset = optional + place.directoriesOffset + 4 * 8;
 }
 
 // The certificate table's first entry (WIN_CERTIFICATE: its length, the
 // revision 2.0 and the type PKCS_SIGNED_DATA, then the DER bytes) holds the
 // Authenticode signature.
-void readSignature(ByteRange file, const Layout& layout, PeResources* resources)
+void readSignature(ByteRange file, const Layout& layout, SignedRegions* signing)
 {
     if (layout.certificateOffset == 0 || layout.certificateSize == 0) return;
+    *signing = SignedRegions{layout.checksumOffset, layout.certificateEntryOffset, layout.certificateOffset,
+                             layout.certificateSize, 0, nullptr, 0};
     if (!holds(file, layout.certificateOffset, layout.certificateSize)) fail("certificate table lies outside the file");
     ByteRange table{file.data + layout.certificateOffset, layout.certificateSize};
     constexpr char bad[] = "certificate table holds no Authenticode signature";
     uint32_t length = read32(table, 0, bad);
     if (length <= 8 || length > table.size || read16(table, 4, bad) != 0x0200 || read16(table, 6, bad) != 2) fail(bad);
-    resources->signature = table.data + 8;
-    resources->signatureSize = length - 8;
+    signing->entryLength = length;
+    signing->signature = table.data + 8;
+    signing->signatureSize = length - 8;
 }
 
 Layout readLayout(ByteRange file)
@@ -314,8 +321,8 @@ void readNames(TreeWalk& walk, uint32_t directory, std::vector<uint32_t> ancesto
 PeResources readRawDataResources(const uint8_t* image, size_t imageSize)
 {
     TreeWalk walk{{image, imageSize}, readLayout({image, imageSize}), {nullptr, 0}, {}, 0, {}};
-    PeResources resources{0, walk.layout.resourceSize, {}};
-    readSignature(walk.file, walk.layout, &resources);
+    PeResources resources{0, walk.layout.resourceSize, {}, {}};
+    readSignature(walk.file, walk.layout, &resources.signing);
     if (walk.layout.resourceRva == 0 || walk.layout.resourceSize == 0) return resources;
     const uint8_t* root = mapRange(walk.file, walk.layout, walk.layout.resourceRva, walk.layout.resourceSize,
                                    "resource directory");

@@ -29,15 +29,26 @@ struct RawDataResource {
     uint32_t size;
 };
 
+// What an Authenticode signature covers and where it lies: its digest
+// leaves out the header's checksum field, the certificate table's entry
+// among the data directories and the table itself (file offsets).
+struct SignedRegions {
+    uint64_t checksumOffset = 0;
+    uint64_t certificateEntryOffset = 0;
+    uint64_t tableOffset = 0;  // the certificate table, inside the file
+    uint32_t tableSize = 0;
+    uint32_t entryLength = 0;  // its first entry's WIN_CERTIFICATE length
+    // The signature: the PKCS#7 SignedData of that entry (null when the
+    // program is not signed), inside the image.
+    const uint8_t* signature = nullptr;
+    uint32_t signatureSize = 0;
+};
+
 struct PeResources {
     size_t directoryOffset;  // file offset of the resource tree's root
     uint32_t directorySize;  // as the data directory gives it
     std::vector<RawDataResource> rawData;  // string-named RCDATA, in directory order
-    // The signature: the PKCS#7 SignedData of the certificate table's
-    // Authenticode entry (empty when the program is not signed), inside the
-    // image.
-    const uint8_t* signature = nullptr;
-    uint32_t signatureSize = 0;
+    SignedRegions signing;
 };
 
 // Resources named by an ID rather than a string, and those of other types,

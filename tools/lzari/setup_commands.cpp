@@ -21,11 +21,12 @@ namespace {
 void reportProblem(const std::string& message) { std::fprintf(stderr, "lzari: %s\n", message.c_str()); }
 
 // The signature's line, after the payloads; one that does not cover the
-// program as it is makes the command fail.
-bool showSignature(const SetupContents& contents, const std::string& path)
+// program as it is is a problem, and makes the command fail.
+bool showSignature(const SetupContents& contents, const MappedFile& program, const std::string& path)
 {
-    SignatureCheck check = checkSignature(path, contents.signature, contents.signatureSize);
-    std::printf("%s\n", check.line.c_str());
+    SignatureCheck check = checkSignature(program.data(), program.size(), contents.signing);
+    if (check.good) std::printf("%s\n", check.line.c_str());
+    else reportProblem(path + ": " + check.line);
     return check.good;
 }
 
@@ -144,7 +145,7 @@ int listPayloads(const std::string& programPath)
     good = good && contents.problems.empty();
     std::printf("%zu payloads; %s\n", contents.payloads.size(),
                 contents.checksummed ? "CRC-32 checked against PAYLOADCRC" : "no PAYLOADCRC to check them against");
-    good = showSignature(contents, programPath) && good;
+    good = showSignature(contents, program, programPath) && good;
     return good ? 0 : 1;
 }
 
@@ -200,6 +201,6 @@ int verifyPayloads(const std::string& programPath, const std::string& folder)
     size_t differing = contents.payloads.size() - matching + files.size() + contents.problems.size();
     std::printf("%zu payloads compared with %s: %zu match, %zu differ\n", contents.payloads.size(), folder.c_str(),
                 matching, contents.payloads.size() - matching);
-    bool signatureGood = showSignature(contents, programPath);
+    bool signatureGood = showSignature(contents, program, programPath);
     return differing == 0 && signatureGood ? 0 : 1;
 }

@@ -81,8 +81,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
         fail(path, error.what());
     }
     SetupContents contents;
-    contents.signature = resources.signature;
-    contents.signatureSize = resources.signatureSize;
+    contents.signing = resources.signing;
     std::map<std::string, PayloadChecksum> checksums = checksumsOf(resources, path, &contents);
     std::set<std::string> names;
     for (const RawDataResource& resource : resources.rawData) {

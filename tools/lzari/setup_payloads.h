@@ -11,6 +11,7 @@
 
 #include "container_unpack.h"  // CodecBlock
 #include "names.h"
+#include "pe_resources.h"  // SignedRegions
 #include "payload_verdict.h"
 
 struct SetupPayload {
@@ -27,10 +28,7 @@ struct SetupContents {
     // Why the installer would stop before any payload is looked at (no
     // PAYLOADCRC, a record whose payload is missing), one line each.
     std::vector<std::string> problems;
-    // The Authenticode signature's PKCS#7 bytes, inside the program (null
-    // when it is not signed).
-    const uint8_t* signature = nullptr;
-    uint32_t signatureSize = 0;
+    SignedRegions signing;  // the Authenticode signature and what it covers
 };
 
 // Throws std::runtime_error with a one-line message beginning with `path`
