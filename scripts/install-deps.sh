@@ -17,7 +17,7 @@ packages=(
     wine wine32:i386 wine64 xvfb xauth   # running it, headless
     imagemagick                          # make run's pictures
     nsis python3                         # make bench-installer: the peer installer, the sizes
-    osslsigncode openssl libssl-dev      # signing setup.exe; lzari reads and checks signatures
+    osslsigncode openssl libssl-dev      # signing setup.exe (and its tests); lzari checks signatures with libssl
 )
 
 missing=()
