@@ -52,8 +52,8 @@ int extractRow(PayloadEntry& row, ResourceData checks)
     ResourceData packed;
     if (int code = findResourceData(row.fileName, rcDataType, &packed)) return code;
     PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size);
-    row.data = verdict.decoded.data;
-    row.size = verdict.decoded.size;
+    row.data = verdict.container.decoded.data;
+    row.size = verdict.container.decoded.size;
     if (verdict.code) return verdict.code;
     row.fileTime = payloadFileTime;
     return 0;

@@ -21,10 +21,11 @@ int32_t versionByMagic(const uint8_t* container, uint32_t size)
 
 DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
 {
-    DecodedContainer result{{nullptr, 0}, versionByMagic(container, size), nullptr};
-    PayloadFields fields;
+    DecodedContainer result{{nullptr, 0}, versionByMagic(container, size), nullptr, false, {}};
+    result.hasFields = readPayloadFields(container, size, &result.fields);
+    const PayloadFields& fields = result.fields;
     if (result.version < 0) result.fault = "not an LZARI container";
-    else if (!readPayloadFields(container, size, &fields)) result.fault = "a container cut short before its fields";
+    else if (!result.hasFields) result.fault = "a container cut short before its fields";
     // A lying length would otherwise be allocated, and garbage decoded.
     else if (fields.textLength > payloadLengthBound(fields.streamSize))
         result.fault = "damaged container: its length field is more than its stream can hold";
@@ -46,13 +47,13 @@ DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
 PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char* name, const uint8_t* checks,
                             uint32_t checksSize)
 {
-    DecodedContainer decoded = decodeContainer(container, size);
-    PayloadVerdict verdict{0, "", decoded.decoded, !decoded.fault, false, false, 0, 0};
+    PayloadVerdict verdict{0, "", decodeContainer(container, size), false, 0, 0};
+    const DecodedContainer& decoded = verdict.container;
     // The check value comes from the file itself: the containers have no
     // checksum, and a damaged stream can decode to the right length with
     // wrong bytes.
-    if (!decoded.fault && checks) {
-        verdict.checked = true;
+    bool checked = !decoded.fault && checks;
+    if (checked) {
         verdict.recorded = findPayloadCheck(checks, checksSize, name, &verdict.recordedCrc);
         verdict.crc = crc32Update(0, decoded.decoded.data, decoded.decoded.size);
     }
@@ -62,10 +63,10 @@ PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char*
     } else if (decoded.fault) {
         verdict.code = cantDecodeResource.code;
         verdict.reason = decoded.fault;
-    } else if (verdict.checked && !verdict.recorded) {
+    } else if (checked && !verdict.recorded) {
         verdict.code = resourceDamaged.code;
         verdict.reason = "PAYLOADCRC has no record for it";
-    } else if (verdict.checked && verdict.crc != verdict.recordedCrc) {
+    } else if (checked && verdict.crc != verdict.recordedCrc) {
         verdict.code = resourceDamaged.code;
         verdict.reason = "CRC-32 of the decoded bytes differs from its record";
     }

@@ -13,6 +13,8 @@ struct DecodedContainer {
     BufferResult decoded;  // a new block the caller frees; null for an empty file or a fault
     int32_t version;       // by its magic: 0, 1, or -1 for neither
     const char* fault;     // null when it decoded as a well-formed container does
+    bool hasFields;        // long enough for its version's fields, which `fields` then holds
+    PayloadFields fields;
 };
 
 // No magic; too short for its version's fields; a length field that no
@@ -24,13 +26,11 @@ DecodedContainer decodeContainer(const uint8_t* container, uint32_t size);
 
 struct PayloadVerdict {
     int code;              // 0: taken; else the code the installer stops with (344, 346, 348)
-    const char* reason;    // for a reader, what is wrong; "" when taken
-    BufferResult decoded;  // as decodeContainer's, whatever the code
-    bool wellFormed;       // decoded as a well-formed container does (or an empty file)
-    bool checked;          // well-formed, and looked up in the check records
-    bool recorded;         // the records have one for it
-    uint32_t crc;          // of the decoded bytes, when checked
-    uint32_t recordedCrc;  // when recorded
+    const char* reason;           // for a reader, what is wrong; "" when taken
+    DecodedContainer container;   // decodeContainer's, whatever the code
+    bool recorded;                // the records have one for it
+    uint32_t crc;                 // of the decoded bytes, when well-formed and the records were given
+    uint32_t recordedCrc;         // when recorded
 };
 
 // Judges the payload `name` by its container and by the program's check

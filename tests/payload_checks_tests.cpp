@@ -115,7 +115,7 @@ TEST(PayloadChecks, VerdictOnEveryKindOfContainer)
         Bytes block = row.container;  // exactly its size, for the sanitizers
         PayloadVerdict verdict = judgePayload(block.data(), uint32_t(block.size()), row.name,
                                               reinterpret_cast<const uint8_t*>(records.data()), uint32_t(records.size()));
-        Decoded decoded = owned(verdict.decoded);
+        Decoded decoded = owned(verdict.container.decoded);
         SCOPED_TRACE(row.reason);
         EXPECT_EQ(verdict.code, row.code);
         EXPECT_STREQ(verdict.reason, row.reason);

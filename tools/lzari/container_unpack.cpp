@@ -11,6 +11,6 @@ Unpacked unpackContainer(const uint8_t* container, size_t size, const std::strin
     Unpacked unpacked;
     unpacked.data.reset(decoded.decoded.data);
     if (decoded.fault) throw std::runtime_error(label + ": " + decoded.fault);
-    readPayloadFields(container, uint32_t(size), &unpacked.fields);
+    unpacked.fields = decoded.fields;
     return unpacked;
 }

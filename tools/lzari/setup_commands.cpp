@@ -34,7 +34,7 @@ bool showSignature(const SetupContents& contents, const MappedFile& program, con
 
 const char* crcColumn(const SetupContents& contents, const PayloadVerdict& verdict)
 {
-    if (!verdict.wellFormed) return "damaged";
+    if (verdict.container.fault) return "damaged";
     if (!contents.checksummed) return "-";
     if (!verdict.recorded) return "no record";
     return verdict.crc == verdict.recordedCrc ? "matches" : "DIFFERS";
@@ -53,8 +53,8 @@ bool listRow(const SetupPayload& payload, const SetupContents& contents, const s
 {
     DecodedPayload decoded = decodePayload(payload, contents, path);
     std::string version = "?", unpacked = "?", time = "?";
-    PayloadFields fields;
-    if (readPayloadFields(payload.container, payload.size, &fields)) {
+    const PayloadFields& fields = decoded.fields;
+    if (decoded.verdict.container.hasFields) {
         version = std::to_string(fields.version);
         unpacked = std::to_string(fields.textLength);
         time = fields.version == 1 ? formatFileTime(fields.fileTime) : "-";

@@ -113,8 +113,8 @@ DecodedPayload decodePayload(const SetupPayload& payload, const SetupContents& c
                                         contents.checksSize),
                            nullptr, PayloadFields{}, ""};
     const PayloadVerdict& verdict = decoded.verdict;
-    decoded.data.reset(verdict.decoded.data);
-    readPayloadFields(payload.container, payload.size, &decoded.fields);
+    decoded.data.reset(verdict.container.decoded.data);
+    decoded.fields = verdict.container.fields;
     if (!verdict.code) return decoded;
     std::string reason = verdict.reason;
     if (verdict.code == resourceDamaged.code && verdict.recorded)

@@ -39,7 +39,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
 struct DecodedPayload {
     PayloadVerdict verdict;
     CodecBlock data;       // the decoded bytes, which the verdict points to
-    PayloadFields fields;  // zero when the container has none
+    PayloadFields fields;  // the verdict's container's (zero when it has none)
     // "" when the installer takes it; else one line, "PATH: NAME: " what
     // is wrong, ending with the code the installer stops with.
     std::string problem;
