@@ -24,7 +24,8 @@ set(SETUP_SOURCES
 
 # payload(RESOURCE SOURCE TIME FILE), as the product's payload list calls it:
 # packs SOURCE as RESOURCE's version-1 container (TIME empty: the file's
-# own time) and adds it to the product's resources.
+# own time; _pack_arguments, set by the list: how it is packed) and adds it
+# to the product's resources.
 macro(payload name source time file)
     set(_packed ${_product_dir}/packed/${name}.lz)
     if("${time}" STREQUAL "")
@@ -33,7 +34,7 @@ macro(payload name source time file)
         set(_time_arguments --time "${time}")
     endif()
     add_custom_command(OUTPUT ${_packed}
-        COMMAND ${LZARI_TOOL} pack --v1 ${_time_arguments} ${source} ${_packed}
+        COMMAND ${LZARI_TOOL} pack --v1 ${_pack_arguments} ${_time_arguments} ${source} ${_packed}
         DEPENDS ${source} ${LZARI_TOOL}
         COMMENT "Packing ${name}" VERBATIM)
     # Quoted: a name is a string to the resource compiler, whatever it holds

@@ -60,3 +60,10 @@ uint32_t lzariDecodeEndOfReading();
 // gives the 8-byte container with an empty stream. Returns the null result
 // when the output cannot be allocated or would not fit in 32 bits.
 BufferResult lzariEncode(const uint8_t* source, uint32_t sourceSize);
+
+// Encodes like lzariEncode, in the same format, with the literals and
+// matches chosen for the smallest stream rather than the longest match at
+// each position. The output depends on the input alone, and is never larger
+// than lzariEncode's: where the chosen parse does not win, the result is
+// lzariEncode's container.
+BufferResult lzariEncodeBest(const uint8_t* source, uint32_t sourceSize);

@@ -179,7 +179,7 @@ static void encodeText(RangeCoder& coder)
     } while (lookahead > 0);
 }
 
-BufferResult lzariEncode(const uint8_t* source, uint32_t sourceSize)
+BufferResult encodeContainer(const uint8_t* source, uint32_t sourceSize, void (*codeText)(RangeCoder&))
 {
     BufferResult result = {nullptr, 0};
     sourceBytes = source;
@@ -201,7 +201,7 @@ BufferResult lzariEncode(const uint8_t* source, uint32_t sourceSize)
     if (sourceSize > 0) {
         RangeCoder coder;
         startEncoding(coder);
-        encodeText(coder);
+        codeText(coder);
         finishCoding(coder);
     }
     uint8_t length[4];
@@ -213,4 +213,9 @@ BufferResult lzariEncode(const uint8_t* source, uint32_t sourceSize)
     result.size = outputPos;
     outputBuffer = nullptr;
     return result;
+}
+
+BufferResult lzariEncode(const uint8_t* source, uint32_t sourceSize)
+{
+    return encodeContainer(source, sourceSize, encodeText);
 }

@@ -3,6 +3,7 @@
 // the tests use them too, to write streams the encoder never would.
 #pragma once
 
+#include "lzari.h"
 #include "lzari_model.h"
 
 // Starts a coding run on the output area (outputBuffer, outputPos).
@@ -77,3 +78,8 @@ inline void finishCoding(RangeCoder& coder)
     emitBit(coder, coder.rangeLow < rangeQuarter ? 0 : 1);
     if (coder.bitCount > 0) putBits(coder, 0, 8 - coder.bitCount);
 }
+
+// A version-0 container of the source's bytes: the magic, the stream that
+// `codeText` codes between the coder's start and finish (skipped for an
+// empty source), and the length. Both parses write through it.
+BufferResult encodeContainer(const uint8_t* source, uint32_t sourceSize, void (*codeText)(RangeCoder&));

@@ -27,6 +27,7 @@ inline Decoded owned(BufferResult result)
 }
 
 inline Bytes encode(const Bytes& input) { return owned(lzariEncode(input.data(), uint32_t(input.size()))).bytes; }
+inline Bytes encodeBest(const Bytes& input) { return owned(lzariEncodeBest(input.data(), uint32_t(input.size()))).bytes; }
 
 // Decodes a copy in a block of exactly the container's size, so that a read
 // past the container is a read past a heap block (AddressSanitizer's crash).

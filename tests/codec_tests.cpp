@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "codec_support.h"
+#include "crc32.h"
 #include "program_bytes.h"  // fileBytes
 
 namespace {
@@ -75,8 +76,9 @@ TEST(Codec, KnownVectorsBothWays)
     }
 }
 
-// Every input comes back whole, and its stream is read exactly to one or two
-// bytes into the length field, as every well-formed stream is.
+// Every input comes back whole from both parses, and its stream is read
+// exactly to one or two bytes into the length field, as every well-formed
+// stream is. The best parse is never the larger.
 TEST(Codec, RoundTrips)
 {
     std::vector<std::pair<std::string, Bytes>> inputs = {{"empty", {}}, {"a megabyte of one byte", Bytes(1 << 20, 0xAA)},
@@ -88,13 +90,16 @@ TEST(Codec, RoundTrips)
     }
     Bytes first = encode(bytesOf("xyzxy"));
     for (const auto& [what, input] : inputs) {
-        Bytes container = encode(input);
-        ASSERT_EQ(readLittleEndian32(&container[container.size() - 4]), input.size()) << what;
-        Decoded decoded = decode(container);
-        EXPECT_EQ(decoded.decoded, !input.empty()) << what;
-        EXPECT_EQ(firstDifference(input, decoded.bytes), "equal") << what;
-        uint32_t end = lzariDecodeEndOfReading(), lengthField = uint32_t(container.size()) - 4;
-        EXPECT_TRUE(input.empty() || (lzariDecodeConsumedExactly() && end - lengthField <= 2)) << what << ": " << end;
+        Bytes standard = encode(input), best = encodeBest(input);
+        EXPECT_LE(best.size(), standard.size()) << what;
+        for (const Bytes& container : {standard, best}) {
+            ASSERT_EQ(readLittleEndian32(&container[container.size() - 4]), input.size()) << what;
+            Decoded decoded = decode(container);
+            EXPECT_EQ(decoded.decoded, !input.empty()) << what;
+            EXPECT_EQ(firstDifference(input, decoded.bytes), "equal") << what;
+            uint32_t end = lzariDecodeEndOfReading(), lengthField = uint32_t(container.size()) - 4;
+            EXPECT_TRUE(input.empty() || (lzariDecodeConsumedExactly() && end - lengthField <= 2)) << what << ": " << end;
+        }
     }
     EXPECT_EQ(encode(bytesOf("xyzxy")), first) << "the output depends on the input alone, whatever ran before";
     // Incompressible data grows a little (the output area grows past its
@@ -106,6 +111,34 @@ TEST(Codec, RoundTrips)
     ASSERT_TRUE(readPayloadFields(run.data(), uint32_t(run.size()), &fields));
     EXPECT_LE(fields.textLength, payloadLengthBound(fields.streamSize));
     EXPECT_LT(payloadLengthBound(100), 0xFFFFFFFFu) << "a 4 GB length in a small container is refused";
+}
+
+// The best parse: matches reach as far back as the format allows (4096
+// bytes, where the standard encoder stops at 4036), and its container of
+// the pinned input is pinned too, by size and CRC: the same bytes on every
+// machine, and any change to the parse is seen.
+TEST(Codec, BestParseReachesTheWholeWindowAndIsPinned)
+{
+    Bytes block = randomBytes(4096, 5), twice = block, past = randomBytes(4097, 6), pastTwice = past;
+    twice.insert(twice.end(), block.begin(), block.end());
+    pastTwice.insert(pastTwice.end(), past.begin(), past.end());
+    const struct {
+        const char* what;
+        Bytes input;
+        size_t smallest, largest;  // the best container's size
+    } rows[] = {
+        {"4096 random bytes twice: the copy 4096 back", twice, 4300, 4450},
+        {"4097 random bytes twice: no copy in reach", pastTwice, 8200, 8300},
+    };
+    for (const auto& row : rows) {
+        Bytes best = encodeBest(row.input);
+        EXPECT_TRUE(best.size() >= row.smallest && best.size() <= row.largest) << row.what << ": " << best.size();
+        EXPECT_EQ(firstDifference(row.input, decode(best).bytes), "equal") << row.what;
+    }
+    Bytes input = fileBytes(LZARI_TEST_DATA "/mixed-300k.bin"), best = encodeBest(input);
+    EXPECT_EQ(best.size(), 163906u) << "was " << encode(input).size() << " with the standard parse";
+    EXPECT_EQ(crc32Update(0, best.data(), best.size()), 3326036014u);
+    EXPECT_EQ(firstDifference(input, decode(best).bytes), "equal");
 }
 
 // A damaged stream still decodes to exactly its length, reads nothing

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <cstring>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -107,8 +108,18 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"\"logo.bmp\"", "\"small.bmp\""}, "logo: not a bitmap (.bmp) file"},
         {{"\"logo.bmp\"", "\"indexed.bmp\""}, "logo: must have 24 or 32 bits a pixel, not 8"},
         {{"\"setup.ico\"", "\"logo.bmp\""}, "icon: not an icon (.ico) file"},
+        {{"icon = \"setup.ico\"\n", "icon = \"setup.ico\"\ncompression = \"fast\"\n"},
+         "compression: must be \"best\" or \"standard\", not \"fast\""},
     };
     for (const auto& [change, outcome] : rows) EXPECT_EQ(refusal(change.first, change.second), outcome) << change.second;
+    // The payloads are packed with the best parse unless the manifest asks
+    // for the standard one.
+    for (const char* compression : {"", "compression = \"best\"\n", "compression = \"standard\"\n"}) {
+        ASSERT_EQ(refusal("icon = \"setup.ico\"\n", std::string("icon = \"setup.ico\"\n") + compression), "accepted");
+        std::string list = productPayloadList(readProductManifest(folder + "/product.toml", "/build"));
+        EXPECT_EQ(list.find("set(_pack_arguments --best)") != std::string::npos, strstr(compression, "standard") == nullptr)
+            << compression;
+    }
     try {
         readProductManifest(folder, "/build");
         ADD_FAILURE() << "a folder taken for a manifest";

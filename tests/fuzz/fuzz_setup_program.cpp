@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes as a container, to the decoder and to lzari
 // (unpack, info), and as a setup program (list, extract, verify: its
-// resources, its check records and each payload decoded and judged). Under
+// resources, its check records and each payload decoded and judged); and as
+// a file to pack, which both parses must give back whole. Under
 // AddressSanitizer a read outside the input or a write outside a decoded
 // block is a crash; beyond that, the decoder must keep its promises, every
 // payload must lie inside the input and every refusal must be one line.
@@ -37,6 +38,23 @@ void decodeDirectly(const std::vector<uint8_t>& input)
     free(result.data);
 }
 
+// Both encoders' containers decode to the input, read as a well-formed
+// stream is; the best parse's is never the larger.
+void roundTrip(const std::vector<uint8_t>& input)
+{
+    BufferResult standard = lzariEncode(input.data(), uint32_t(input.size()));
+    BufferResult best = lzariEncodeBest(input.data(), uint32_t(input.size()));
+    if (!standard.data || !best.data || best.size > standard.size) abort();
+    for (BufferResult container : {standard, best}) {
+        BufferResult decoded = lzariDecode(container.data, container.size);
+        if (decoded.size != input.size() || (!input.empty() && (memcmp(decoded.data, input.data(), input.size()) != 0 ||
+                                                                !lzariDecodeConsumedExactly())))
+            abort();
+        free(decoded.data);
+        free(container.data);
+    }
+}
+
 void expectOneLine(const std::runtime_error& error)
 {
     if (strchr(error.what(), '\n')) abort();
@@ -49,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> input(data, data + size);  // an exact copy, so that ASan sees the input's true end
     input.shrink_to_fit();
     if (size <= UINT32_MAX) decodeDirectly(input);
+    roundTrip(input);
     try {
         unpackContainer(input.data(), input.size(), "container");
     } catch (const std::runtime_error& error) {

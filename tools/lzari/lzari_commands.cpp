@@ -32,7 +32,7 @@ void packFile(const std::string& inputPath, const std::string& outputPath, const
     if (input.size() > UINT32_MAX) throw std::runtime_error(inputPath + ": too large to pack (4 GB at most)");
     if (options.version1 && !time) time = fileModificationTime(inputPath);
 
-    BufferResult result = lzariEncode(input.data(), uint32_t(input.size()));
+    BufferResult result = (options.best ? lzariEncodeBest : lzariEncode)(input.data(), uint32_t(input.size()));
     CodecBlock container(result.data);
     if (!result.data) throw std::runtime_error(inputPath + ": out of memory while packing");
     size_t size = result.size;

@@ -8,6 +8,7 @@
 
 struct PackOptions {
     bool version1 = false;
+    bool best = false;  // the best parse instead of the standard encoder's
     std::optional<std::string> timeText;  // UTC "YYYY-MM-DD HH:MM:SS"
 };
 

@@ -1,7 +1,7 @@
 // lzari: packs files into LZARI containers, unpacks them and describes
 // them, and looks inside a built setup program.
 //
-//   lzari pack [--v1 [--time 'YYYY-MM-DD HH:MM:SS']] IN OUT
+//   lzari pack [--best] [--v1 [--time 'YYYY-MM-DD HH:MM:SS']] IN OUT
 //   lzari unpack IN OUT
 //   lzari info FILE...
 //   lzari list SETUP
@@ -29,6 +29,8 @@ int main(int argc, char** argv)
         pack->add_flag("--v1", packOptions.version1, "Write version 1: magic \"LzaR\" and the file's time stamp");
     pack->add_option("--time", timeText, "Time stamp for --v1, UTC 'YYYY-MM-DD HH:MM:SS' (default: IN's mtime)")
         ->needs(version1);
+    pack->add_flag("--best", packOptions.best,
+                   "Choose the literals and matches for the smallest container (same format and decoder; slower)");
     pack->add_option("IN", inputPath, "File to pack")->required();
     pack->add_option("OUT", outputPath, "Container to write")->required();
 

@@ -203,6 +203,10 @@ ProductManifest readProductManifest(const std::string& path, const std::string& 
     product.copyright = optionalText(table, "copyright", refuse, "");
     checkTexts(product, refuse);
     readVersionNumbers(product, refuse);
+    std::string compression = optionalText(table, "compression", refuse, "best");
+    if (compression != "best" && compression != "standard")
+        refuse("compression", "must be \"best\" or \"standard\", not \"" + compression + "\"");
+    product.bestCompression = compression == "best";
 
     std::string base = folderOf(path);
     product.logo = existingFile(base, requiredText(table, "logo", refuse), "logo", refuse);

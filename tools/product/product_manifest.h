@@ -24,6 +24,9 @@ struct ProductManifest {
     std::string publisher, copyright;
     unsigned versionNumbers[4];
     std::string logo, icon;          // absolute paths
+    // The payloads are packed with the best parse (lzari pack --best)
+    // unless the manifest says compression = "standard".
+    bool bestCompression;
     std::vector<ProductPayload> payloads;
 };
 

@@ -71,6 +71,7 @@ std::string productHeader(const ProductManifest& product)
 std::string productPayloadList(const ProductManifest& product)
 {
     std::string lines = "set(_product_art " + cmakeString(product.logo) + " " + cmakeString(product.icon) + ")\n";
+    lines += std::string("set(_pack_arguments") + (product.bestCompression ? " --best" : "") + ")\n";
     for (const ProductPayload& payload : product.payloads) {
         lines += "payload(" + cmakeString(upperCaseName(payload.name)) + " " + cmakeString(payload.source) + " " +
                  cmakeString(payload.time ? formatFileTime(*payload.time) : "") + " " + cmakeString(payload.name) +

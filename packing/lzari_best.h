@@ -1,0 +1,42 @@
+// The best parse's parts: a match finder that gives, for each position,
+// the nearest match of every length, and the prices of codes in the live
+// model. lzariEncodeBest (lzari.h) chooses its parse with them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lzari_state.h"
+
+// A match of `length` bytes `distance` bytes back (1..4096).
+struct MatchPair {
+    uint16_t length;
+    uint16_t distance;
+};
+
+// The text the parse sees: the spaces the history holds before the first
+// byte, then the input. A match may reach back into those spaces, as the
+// standard encoder's matches do.
+constexpr size_t leadingSpaces = startOfWriting;  // 4036
+constexpr uint32_t farthestDistance = ringSize;   // distance code 4095
+
+// Starts over on a new text of `size` bytes (the leading spaces included).
+void resetMatchPairs(const uint8_t* text, size_t size);
+
+// The most pairs one position can have: one for each length from 3 to 60.
+constexpr int mostPairs = longestMatch - matchThreshold;
+
+// Adds the string at `position` (each position once, in order), writes to
+// `pairs` the nearest earlier match of each length it can reach, as
+// pairs of growing length and growing distance: for every length L from 3
+// to the last pair's, the first pair at least L long is the nearest match
+// of L bytes or more. Matches end at the end of the text and reach no
+// further back than farthestDistance.
+// Returns how many it wrote (at most mostPairs).
+int findMatchPairs(size_t position, MatchPair* pairs);
+
+// Prices in 1/priceScale of a bit: what coding a code costs, the binary
+// logarithm of the total over the code's frequency, in integer arithmetic
+// so that every machine chooses the same parse.
+constexpr int priceBits = 10;
+uint32_t log2Price(uint32_t count);  // log2(count) << priceBits, for 1..65535
