@@ -20,7 +20,7 @@ size_t gather(const std::vector<fs::path>& files, size_t size, std::vector<uint8
         if (bytes->size() >= size) break;
         std::ifstream in(file, std::ios::binary);
         if (!in) continue;
-        std::vector<uint8_t> content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<uint8_t> content = readCorpusFile(file);
         bytes->insert(bytes->end(), content.begin(), content.end());
         used++;
     }
@@ -88,4 +88,10 @@ std::vector<CorpusFile> loadCorpus()
     corpus.push_back(build("compressed", "gzip changelogs in /usr/share/doc",
                            filesIn("/usr/share/doc", ".gz"), 1 << 19, 3));
     return corpus;
+}
+
+std::vector<uint8_t> readCorpusFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }

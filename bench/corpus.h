@@ -16,3 +16,6 @@ struct CorpusFile {
 // megabyte of C headers and half a megabyte of gzip files. A source that
 // is missing is made up deterministically instead, and says so.
 std::vector<CorpusFile> loadCorpus();
+
+// One file's bytes (none when it cannot be read).
+std::vector<uint8_t> readCorpusFile(const std::string& path);
