@@ -51,6 +51,7 @@ TEST(Logic, FolderRules)
         {"C:apps", "refused: C:apps"},
         {"CC:\\apps", "refused: CC:\\apps"},
         {"C:\\apps\\\\QRV", "refused: C:\\apps\\\\QRV"}, {"C:\\\\apps", "refused: C:\\\\apps"},
+        {"C:\\apps\\\\", "refused: C:\\apps\\\\"}, {"C:/apps", "refused: C:/apps"},
         {"C:\\apps:QRV", "refused: C:\\apps:QRV"},
     };
     for (const auto& [folder, verdict] : rows) {

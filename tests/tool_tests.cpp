@@ -116,6 +116,7 @@ TEST_F(LzariTool, BadInputIsOneClearLineAndLeavesNoOutput)
         {"pack --v1 --time '1601-01-01 00:00:00' in out", "bad time"},  // 0: no time to Windows
         {"pack --v1 --time '2022-02-30 00:00:00' in out", "bad time"},
         {"pack --v1 --time yesterday in out", "bad time"}, {"pack --v1 --time '2022-11-30 24:00:00' in out", "bad time"},
+        {"pack --v1 --time '2022-11-30 23:60:00' in out", "bad time"}, {"pack --v1 --time '2022-11-30 23:59:60' in out", "bad time"},
         {"pack in no-such-folder/out", "no-such-folder/out"},
     };
     for (const auto& [arguments, mention] : rows) expectFailure(arguments, mention);
@@ -210,6 +211,7 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
     help[123] ^= 1;
     help.push_back('!');
     spit("out/QRV.HLP", help);
+    ASSERT_EQ(truncate((dir + "/out/SHAPES.QRD").c_str(), 120), 0);
     timespec times[2] = {{0, UTIME_OMIT}, {1369754868, 500}};  // 2013-05-28 15:27:48.0000005
     ASSERT_EQ(utimensat(AT_FDCWD, (dir + "/out/SHAPES.QRD").c_str(), times, 0), 0);
     verify = lzari("verify " + setupExe + " out");
@@ -219,6 +221,7 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
                           "QRV.HLP: bytes differ from offset 123\n"
                           "QRV.HLP: modification time differs: 2020-01-24 15:27:22 UTC in " + setupExe + ", " +
                               timeText("out/QRV.HLP") + " UTC in out/QRV.HLP\n"
+                          "SHAPES.QRD: size differs: 121 bytes in " + setupExe + ", 120 in out/SHAPES.QRD\n"
                           "SHAPES.QRD: modification time differs: 2013-05-13 15:27:48 UTC in " + setupExe +
                               ", 2013-05-28 15:27:48.0000005 UTC in out/SHAPES.QRD\n"
                           "EXTRA.TXT: in out, not carried by " + setupExe + "\n"
@@ -256,6 +259,9 @@ TEST_F(ShippedSetupExe, RefusesADamagedCopyWholeWithOneLine)
         {[](Bytes& p, auto&) { p.resize(get32(p, 0x3C) + 24 + (get32(p, get32(p, 0x3C) + 20) & 0xFFFF) + 50); },
          "section table lies outside the file (truncated?)"},
         {[](Bytes& p, auto&) { put32(p, get32(p, 0x3C) + 24 + 92, 2); }, "carries no payload resources"},
+        {[](Bytes& p, auto&) { put32(p, get32(p, 0x3C) + 20, 94, 2); }, "PE optional header is too short"},
+        {[](Bytes& p, auto&) { put32(p, get32(p, 0x3C) + 2, 1, 1); }, "not a PE file (no PE signature where the MZ header points)"},
+        {[](Bytes& p, auto&) { put32(p, get32(p, 0x3C) + 6, 97, 2); }, "absurd section count 97 (96 at most)"},
         {[](Bytes& p, auto&) { p.resize(p.size() - 100); }, "section .reloc lies outside the file (truncated?)"},
         {[](Bytes& p, auto& r) { put32(p, r.rsrcSection + 20, 0xFFFFFF00); }, "section .rsrc lies outside the file (truncated?)"},
         {[](Bytes& p, auto& r) { put32(p, r.dataEntry + 4, 0xFFFFFFFF); }, "resource QRV.HLP: its data lies outside the file"},
