@@ -13,6 +13,7 @@
 #include "fatal_codes.h"
 #include "fatal_format.h"
 #include "folder_rules.h"
+#include "shortcut_paths.h"
 #include "install_limits.h"
 #include "survey_text.h"
 
@@ -62,6 +63,9 @@ TEST(Logic, FolderRules)
     const std::pair<const char*, int> cuts[] = {{"C:\\A\\B\\C", 6}, {"C:\\A\\B", 4}, {"C:\\A", -1}, {"C:\\", -1},
                                                 {"C:\\\\", 3}};
     for (const auto& [path, cut] : cuts) EXPECT_EQ(parentCutPosition(path) * 1000 + parentCutPosition(std::wstring(path, path + strlen(path)).c_str()), cut * 1001) << path;
+    // A link's path is joined whole or refused: 259 units and the end fit.
+    wchar_t path[MAX_PATH];
+    EXPECT_TRUE(joinPath(path, longest.c_str()) && !joinPath(path, longest.c_str(), "x") && path[0] == 0);
 }
 
 // The versions the program names, and the next minor version of each (Windows
