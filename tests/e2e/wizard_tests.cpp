@@ -256,7 +256,8 @@ void browse(const Wizard& wizard, const std::vector<std::pair<std::vector<WORD>,
         Sleep(*letters ? 1500 : 0);
     }
     PostMessageA(GetDlgItem(browser, button), BM_CLICK, 0, 0);
-    wizard.waitUntil([&] { return !IsWindow(browser) && wizard.control(IDC_FOLDER_TEXT).text == shown; }, 10);
+    EXPECT_TRUE(wizard.waitUntil([&] { return !IsWindow(browser) && wizard.control(IDC_FOLDER_TEXT).text == shown; }, 10))
+        << "the folder line shows " << wizard.control(IDC_FOLDER_TEXT).text;
     Sleep(300);  // the handler enables the install button after the line
 }
 const std::vector<std::pair<std::vector<WORD>, const char*>> driveC = {{{VK_HOME, VK_RIGHT}, "My"}, {{VK_RIGHT, VK_RIGHT}, ""}};
