@@ -146,8 +146,11 @@ void codeBestParse(RangeCoder& coder)
     for (int d = 0; d < distanceCount; d++)
         distancePrice[d] = priceOfCount[distanceTotal] - priceOfCount[distanceCumFreq[d] - distanceCumFreq[d + 1]];
     resetMatchPairs(parseText, parseSize);
+    // The strings of the leading spaces: all but the last 60 are 60 spaces,
+    // which each newer one replaced, so the trees start from those 60.
     MatchPair unused[mostPairs];
-    for (size_t position = 0; position < leadingSpaces; position++) findMatchPairs(position, unused);
+    for (size_t position = leadingSpaces - longestMatch; position < leadingSpaces; position++)
+        findMatchPairs(position, unused);
     storedFrom = leadingSpaces;
     storedCount = 0;
     for (size_t start = leadingSpaces; start < parseSize;) {
