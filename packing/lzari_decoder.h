@@ -4,6 +4,8 @@
 // the symbols a stream codes.
 #pragma once
 
+#include <cstring>
+
 #include "lzari_model.h"
 
 // The bits waiting to be read are kept in a machine word: 64 bits where
@@ -16,6 +18,17 @@ using BitWindow = uint64_t;
 #endif
 constexpr int windowBits = 8 * sizeof(BitWindow);
 constexpr int windowTopUp = windowBits - 8;  // 56 or 24; either holds a 17-bit read
+
+// A word of the stream, its first byte the most significant: one load and
+// a byte swap, as the processors this runs on keep the first byte lowest.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the swap turns little-endian loads around");
+inline BitWindow loadBigEndian(const uint8_t* bytes)
+{
+    BitWindow word;
+    memcpy(&word, bytes, sizeof word);
+    if constexpr (sizeof(BitWindow) == 8) return BitWindow(__builtin_bswap64(uint64_t(word)));
+    return BitWindow(__builtin_bswap32(uint32_t(word)));
+}
 
 // Reads the coded stream most significant bit first. Past the end of the
 // container it reads 0 bits, so that a damaged stream never reads out of
@@ -37,9 +50,7 @@ struct BitReader {
 inline void refillBits(BitReader& reader)
 {
     if (reader.inputPos <= reader.inputLimit && reader.inputLimit - reader.inputPos >= sizeof(BitWindow)) {
-        BitWindow word = 0;
-        for (unsigned k = 0; k < sizeof(BitWindow); k++) word = word << 8 | reader.input[reader.inputPos + k];
-        reader.bits |= word >> reader.bitCount;
+        reader.bits |= loadBigEndian(reader.input + reader.inputPos) >> reader.bitCount;
         // The whole bytes that fit beside the bitCount bits held are
         // (windowBits - 1 - bitCount) / 8, leaving windowTopUp + bitCount % 8
         // bits: that is windowTopUp | bitCount, as windowTopUp is a multiple
@@ -92,12 +103,32 @@ inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t t
     return ((coder.codeOffset + 1) * total - 1) / range;
 }
 
+// x / total, truncated, for any 32-bit x, by a multiplication with
+// reciprocal = (2^32 - 1) / total. reciprocal * total > 2^32 - total, so
+// the product's top half falls short of x / total by less than
+// x / 2^32 < 1: it is the quotient or one less, and the remainder tells.
+inline uint32_t divideByTotal(uint32_t x, uint32_t total, uint32_t reciprocal)
+{
+    uint32_t quotient = uint32_t((uint64_t(x) * reciprocal) >> 32);
+    return quotient + (x - quotient * total >= total ? 1 : 0);
+}
+
 // Narrows to the decoded part and widens again, shifting in as many bits.
+// The symbol model's total changes with every symbol, so its narrowing
+// divides by multiplying with the total's reciprocal, which is computed
+// before the symbol is decoded (reciprocal 0: divide as the format says;
+// the distance model's total is a constant, which the compiler's own
+// multiplication already divides by).
 inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range, uint32_t total, uint32_t upperCum,
-                            uint32_t lowerCum)
+                            uint32_t lowerCum, uint32_t reciprocal = 0)
 {
     uint32_t oldLow = coder.rangeLow;
-    narrowInterval(coder, range, total, upperCum, lowerCum);
+    if (reciprocal) {
+        coder.rangeHigh = oldLow + divideByTotal(range * upperCum, total, reciprocal);
+        coder.rangeLow = oldLow + divideByTotal(range * lowerCum, total, reciprocal);
+    } else {
+        narrowInterval(coder, range, total, upperCum, lowerCum);
+    }
     coder.codeOffset -= coder.rangeLow - oldLow;
     Widening widening = widenInterval(coder);
     int shifts = widening.settled + widening.straddled;
@@ -108,10 +139,13 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
 template <bool vectors = modelHasVectors>
 inline int decodeSymbol(RangeCoder& coder, BitReader& reader)
 {
-    uint32_t range = coder.rangeHigh - coder.rangeLow;
     uint32_t total = symbolTotal();
+    // Known before the symbol: computed while the division by the range,
+    // which waits for the last symbol's interval, is under way.
+    uint32_t reciprocal = 0xFFFFFFFFu / total;
+    uint32_t range = coder.rangeHigh - coder.rangeLow;
     int s = findSymbol<vectors>(decodeTarget(coder, range, total));
-    consumeInterval(coder, reader, range, total, symbolCumFreq(s - 1), symbolCumFreq(s));
+    consumeInterval(coder, reader, range, total, symbolCumFreq(s - 1), symbolCumFreq(s), reciprocal);
     int code = charOfSymbol[s];
     adaptModel<vectors>(s);
     return code;

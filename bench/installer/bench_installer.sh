@@ -50,10 +50,15 @@ bench() {
 }
 
 # The headline: a product of the real product's sizes (3,279,426 bytes in
-# five files); then the stand-in product the build carries (33,002 bytes).
+# five files); then the stand-in product the build carries (33,002 bytes);
+# then a large one.
 bench "$win32/bench/real_size_setup.exe" "$win32/products/real_size_setup/product_payloads.cmake" \
     "payloads of the real sizes" real
 bench "$win32/wizard/setup.exe" "$win32/products/setup/product_payloads.cmake" "the stand-in payloads" standin
+# A large product (42.6 MB of distinct payloads), whose time to the prompt
+# is the decoder's.
+bench "$win32/bench/large_setup_bench.exe" "$win32/products/large_setup_bench/product_payloads.cmake" \
+    "a large product (42.6 MB of distinct payloads)" large
 
 # Memory: the real-size product's peak beyond the stand-in's (a run with next
 # to nothing to decode), against what its payloads decode to, plus 1 MB.
