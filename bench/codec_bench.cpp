@@ -179,7 +179,8 @@ void printBestSummary(const std::vector<CorpusFile>& corpus, const std::map<std:
     if (!folder) return;
     size_t bytes = 0, standard = 0, best = 0;
     for (const char* name : {"QRV.EXE", "QRV.HLP", "DocReader.EXE", "HELP.QRD", "SHAPES.QRD"}) {
-        std::vector<uint8_t> input = readCorpusFile(std::string(folder) + "/" + name);
+        std::vector<uint8_t> input;
+        readCorpusFile(std::string(folder) + "/" + name, &input);
         size_t ours = lzariCompress(input).size(), smallest = lzariCompressBest(input).size();
         printBestRow(name, input.size(), ours, smallest, 0, 0, 0, 0);
         bytes += input.size();

@@ -18,11 +18,7 @@ size_t gather(const std::vector<fs::path>& files, size_t size, std::vector<uint8
     size_t used = 0;
     for (const fs::path& file : files) {
         if (bytes->size() >= size) break;
-        std::ifstream in(file, std::ios::binary);
-        if (!in) continue;
-        std::vector<uint8_t> content = readCorpusFile(file);
-        bytes->insert(bytes->end(), content.begin(), content.end());
-        used++;
+        if (readCorpusFile(file, bytes)) used++;
     }
     if (bytes->size() > size) bytes->resize(size);
     return used;
@@ -90,8 +86,10 @@ std::vector<CorpusFile> loadCorpus()
     return corpus;
 }
 
-std::vector<uint8_t> readCorpusFile(const std::string& path)
+bool readCorpusFile(const std::string& path, std::vector<uint8_t>* bytes)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in) return false;
+    bytes->insert(bytes->end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
 }

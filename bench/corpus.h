@@ -17,5 +17,5 @@ struct CorpusFile {
 // is missing is made up deterministically instead, and says so.
 std::vector<CorpusFile> loadCorpus();
 
-// One file's bytes (none when it cannot be read).
-std::vector<uint8_t> readCorpusFile(const std::string& path);
+// Appends one file's bytes to `bytes`; false when it cannot be read.
+bool readCorpusFile(const std::string& path, std::vector<uint8_t>* bytes);

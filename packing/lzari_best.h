@@ -1,6 +1,6 @@
-// The best parse's parts: a match finder that gives, for each position,
-// the nearest match of every length, and the prices of codes in the live
-// model. lzariEncodeBest (lzari.h) chooses its parse with them.
+// The best parse's match finder, which gives for each position the nearest
+// match of every length; lzariEncodeBest (lzari.h) prices them from the
+// live model and chooses its parse.
 #pragma once
 
 #include <cstddef>
@@ -34,9 +34,3 @@ constexpr int mostPairs = longestMatch - matchThreshold;
 // further back than farthestDistance.
 // Returns how many it wrote (at most mostPairs).
 int findMatchPairs(size_t position, MatchPair* pairs);
-
-// Prices in 1/priceScale of a bit: what coding a code costs, the binary
-// logarithm of the total over the code's frequency, in integer arithmetic
-// so that every machine chooses the same parse.
-constexpr int priceBits = 10;
-uint32_t log2Price(uint32_t count);  // log2(count) << priceBits, for 1..65535

@@ -46,6 +46,31 @@ uint32_t literalPrice[256];
 uint32_t lengthPrice[longestMatch + 1];  // by match length, 3..60
 uint32_t distancePrice[distanceCount];   // by distance code
 
+// Prices are in 1/2^priceBits of a bit: what coding a code costs, the
+// binary logarithm of the total over the code's frequency, in integer
+// arithmetic so that every machine chooses the same parse.
+constexpr int priceBits = 10;
+
+// log2(count) << priceBits, for counts of 1..65535.
+uint32_t log2Price(uint32_t count)
+{
+    int whole = 31 - __builtin_clz(count);
+    // count / 2^whole, in [1, 2), as a multiple of 2^-30. Squaring doubles
+    // its logarithm: a square of 2 or more gives a 1 as the next bit of the
+    // fraction, and is halved to stay below 2.
+    uint64_t mantissa = uint64_t(count) << (30 - whole);
+    uint32_t price = uint32_t(whole);
+    for (int bit = 0; bit < priceBits; bit++) {
+        mantissa = (mantissa * mantissa) >> 30;
+        price <<= 1;
+        if (mantissa >= uint64_t(2) << 30) {
+            price |= 1;
+            mantissa >>= 1;
+        }
+    }
+    return price;
+}
+
 uint32_t priceOfCount[rangeHalf];  // log2Price of each count, computed once
 
 uint32_t codePrice(int code, uint32_t totalPrice)
@@ -163,25 +188,6 @@ void codeBestParse(RangeCoder& coder)
 }
 
 }  // namespace
-
-uint32_t log2Price(uint32_t count)
-{
-    int whole = 31 - __builtin_clz(count);
-    // count / 2^whole, in [1, 2), as a multiple of 2^-30. Squaring doubles
-    // its logarithm: a square of 2 or more gives a 1 as the next bit of the
-    // fraction, and is halved to stay below 2.
-    uint64_t mantissa = uint64_t(count) << (30 - whole);
-    uint32_t price = uint32_t(whole);
-    for (int bit = 0; bit < priceBits; bit++) {
-        mantissa = (mantissa * mantissa) >> 30;
-        price <<= 1;
-        if (mantissa >= uint64_t(2) << 30) {
-            price |= 1;
-            mantissa >>= 1;
-        }
-    }
-    return price;
-}
 
 BufferResult lzariEncodeBest(const uint8_t* source, uint32_t sourceSize)
 {
