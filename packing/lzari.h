@@ -36,10 +36,14 @@ struct BufferResult {
 // well-formed stream ends.
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize);
 
-// Whether the decoder takes its SSE2 paths: true when the processor has
-// SSE2 (asked at run time by the 32-bit build); a test may set it false to
-// take the plain paths.
-extern bool lzariDecodeWithVectors;
+// The decoder's paths, each for processors with more than the one before:
+// the plain one; SSE2's vectors; and the same compiled for AVX2, BMI2 and
+// LZCNT (one-step counts of leading bits, and vectors broadcast in one
+// step). `lzariDecodePath` starts as the best the processor has, asked at
+// run time; a test may set a lower one to take it.
+enum LzariDecodePath { lzariPlainPath, lzariSse2Path, lzariAvx2Path };
+extern LzariDecodePath lzariDecodePath;
+LzariDecodePath lzariBestDecodePath();
 
 // The bytes the running decode has written so far, updated every 64 KiB:
 // another thread may read it to show the decode's progress.

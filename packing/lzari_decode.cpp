@@ -2,6 +2,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#endif
+
 #include "ascii_case.h"
 #include "lzari.h"
 #include "lzari_decoder.h"
@@ -88,10 +92,11 @@ static inline void decodeText(RangeCoder& coder, BitReader& reader)
     // the rest of the block stays zeros. A length that no stream fills then
     // costs no more than the stream itself.
     const uint64_t runOut = uint64_t(reader.inputLimit) - 2 + sizeof(BitWindow);
+    LateCount late = {0, symbolTotal()};
     while (position < end && reader.inputPos <= runOut) {
         const uint32_t stretchEnd = end - position > progressInterval ? position + progressInterval : end;
         while (position < stretchEnd && reader.inputPos <= runOut) {
-            int code = decodeSymbol<vectors>(coder, reader);
+            int code = decodeSymbol<vectors>(coder, reader, late);
             if (code < firstMatchCode) {
                 output[position++] = uint8_t(code);
                 continue;
@@ -117,21 +122,34 @@ LZARI_SSE2 __attribute__((flatten)) static void decodeTextWithVectors(RangeCoder
 {
     decodeText<true>(coder, reader);
 }
+__attribute__((target("avx2,bmi,bmi2,lzcnt"), flatten)) static void decodeTextWithAvx2(RangeCoder& coder,
+                                                                                        BitReader& reader)
+{
+    decodeText<true>(coder, reader);
+}
 #endif
 
-static bool processorHasVectors()
+#ifdef LZARI_VECTORS
+// LZCNT is a bit of CPUID's extended leaf 0x80000001 (ECX bit 5); not
+// every compiler's __builtin_cpu_supports knows its name.
+static bool processorHasLzcnt()
 {
-#if defined(__SSE2__)
-    return true;
-#elif defined(LZARI_VECTORS)
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("sse2");
-#else
-    return false;
+    unsigned eax, ebx, ecx, edx;
+    return __get_cpuid(0x80000001, &eax, &ebx, &ecx, &edx) && (ecx & (1u << 5));
+}
 #endif
+
+LzariDecodePath lzariBestDecodePath()
+{
+#ifdef LZARI_VECTORS
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && processorHasLzcnt()) return lzariAvx2Path;
+    if (__builtin_cpu_supports("sse2")) return lzariSse2Path;
+#endif
+    return lzariPlainPath;
 }
 
-bool lzariDecodeWithVectors = processorHasVectors();
+LzariDecodePath lzariDecodePath = lzariBestDecodePath();
 
 BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
 {
@@ -154,7 +172,8 @@ BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
     startDecoding(coder, reader, container, 4, containerSize);
     resetModel();
 #ifdef LZARI_VECTORS
-    if (lzariDecodeWithVectors) decodeTextWithVectors(coder, reader);
+    if (lzariDecodePath == lzariAvx2Path) decodeTextWithAvx2(coder, reader);
+    else if (lzariDecodePath == lzariSse2Path) decodeTextWithVectors(coder, reader);
     else
 #endif
         decodeTextPlain(coder, reader);

@@ -1,7 +1,6 @@
 // The decoder's primitives: a bit reader over the container and the
 // decoding of one symbol or distance. Inline, so that the decoding loop
-// keeps the reader and coder in registers; the tests use them too, to see
-// the symbols a stream codes.
+// keeps the reader and coder in registers.
 #pragma once
 
 #include <cstring>
@@ -107,10 +106,54 @@ inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t t
 // reciprocal = (2^32 - 1) / total. reciprocal * total > 2^32 - total, so
 // the product's top half falls short of x / total by less than
 // x / 2^32 < 1: it is the quotient or one less, and the remainder tells.
+// The 32-bit target's way, where a 64-bit product's top half is dear.
 inline uint32_t divideByTotal(uint32_t x, uint32_t total, uint32_t reciprocal)
 {
     uint32_t quotient = uint32_t((uint64_t(x) * reciprocal) >> 32);
     return quotient + (x - quotient * total >= total ? 1 : 0);
+}
+
+#ifdef __SIZEOF_INT128__
+// With 64-bit registers, no correction: with reciprocal = 2^64 / total
+// rounded up, reciprocal * total = 2^64 + e, 0 <= e < total, and
+// x * reciprocal / 2^64 exceeds x / total by x * e / (total * 2^64), less
+// than 1 / total as x * e < 2^32 * 2^15 < 2^64. x / total lies at least
+// 1 / total below the next integer unless it is one, so the product's top
+// half is the quotient itself.
+using TotalReciprocal = uint64_t;
+inline TotalReciprocal reciprocalOf(uint32_t total) { return UINT64_MAX / total + 1; }
+inline uint32_t divideByTotal(uint32_t x, uint32_t, TotalReciprocal reciprocal)
+{
+    __extension__ using Product = unsigned __int128;
+    return uint32_t((Product(x) * reciprocal) >> 64);
+}
+#else
+using TotalReciprocal = uint32_t;
+inline TotalReciprocal reciprocalOf(uint32_t total) { return 0xFFFFFFFFu / total; }
+#endif
+
+// The widening as the decoder needs it: only the number of doublings, as
+// the decoder reads one bit for each, settled or straddled alike. That
+// number comes from two counts of leading bits instead of three: with low
+// and top in the top 17 bits of a word, `settled` is the count of their
+// shared leading bits, the first bit after them is 0 in low and 1 in top,
+// and the straddles are the run of bits just below it that are 1 in low and
+// 0 in top, the ones of low & ~top. Those bits are 0 above the run's start,
+// so the leading ones of (low & ~top) with the settled bits and the one
+// after them set count settled + 1 + straddled. Below the 17 bits the word
+// holds zeros, which stop the run where the format's loop stops.
+inline int widenForDecoding(RangeCoder& coder)
+{
+    uint32_t low = coder.rangeLow;
+    uint32_t top = coder.rangeHigh - 1;
+    int settled = __builtin_clz(((low ^ top) << 15) | 0x4000);  // as in widenInterval
+    // ~(low & ~top), its bits from the (settled + 1)th on; never 0, as bit
+    // 13 and below are ones.
+    uint32_t notStraddling = ~((low & ~top) << 15) & (0x7FFFFFFFu >> settled);
+    int shifts = __builtin_clz(notStraddling) - 1;
+    coder.rangeLow = (low << shifts) & 0xFFFF;
+    coder.rangeHigh = (rangeHalf | ((top << shifts) & 0xFFFF) | ((1u << shifts) - 1)) + 1;
+    return shifts;
 }
 
 // Narrows to the decoded part and widens again, shifting in as many bits.
@@ -120,7 +163,7 @@ inline uint32_t divideByTotal(uint32_t x, uint32_t total, uint32_t reciprocal)
 // the distance model's total is a constant, which the compiler's own
 // multiplication already divides by).
 inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range, uint32_t total, uint32_t upperCum,
-                            uint32_t lowerCum, uint32_t reciprocal = 0)
+                            uint32_t lowerCum, TotalReciprocal reciprocal = 0)
 {
     uint32_t oldLow = coder.rangeLow;
     if (reciprocal) {
@@ -130,24 +173,48 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
         narrowInterval(coder, range, total, upperCum, lowerCum);
     }
     coder.codeOffset -= coder.rangeLow - oldLow;
-    Widening widening = widenInterval(coder);
-    int shifts = widening.settled + widening.straddled;
+    int shifts = widenForDecoding(coder);
     coder.codeOffset = (coder.codeOffset << shifts) | readBits(reader, shifts);
+}
+
+// The decoder counts each symbol's occurrence in the cumulative counts one
+// symbol late: the countBelow of the last symbol's index is still to come
+// when the next symbol is searched. The search then waits for nothing from
+// the last symbol's model update but that index, which is needed only
+// after it, so that the update runs beside the next symbol's decoding
+// instead of before it. The late count raises symbolCumFreq(j) by one for
+// every j below its index, and the total with it (every index is 1 or
+// more); the tables as they stand give the rest.
+struct LateCount {
+    int index;       // 0: none, as countBelow(0) counts nothing
+    uint32_t total;  // the total with the late count
+};
+
+inline uint32_t cumFreqWithLate(int index, const LateCount& late)
+{
+    return symbolCumFreq(index) + (index < late.index ? 1 : 0);
 }
 
 // Decodes one code: a literal byte (0..255) or a match length (code - lengthToCode).
 template <bool vectors = modelHasVectors>
-inline int decodeSymbol(RangeCoder& coder, BitReader& reader)
+inline int decodeSymbol(RangeCoder& coder, BitReader& reader, LateCount& late)
 {
-    uint32_t total = symbolTotal();
+    uint32_t total = late.total;
     // Known before the symbol: computed while the division by the range,
     // which waits for the last symbol's interval, is under way.
-    uint32_t reciprocal = 0xFFFFFFFFu / total;
+    TotalReciprocal reciprocal = reciprocalOf(total);
     uint32_t range = coder.rangeHigh - coder.rangeLow;
-    int s = findSymbol<vectors>(decodeTarget(coder, range, total));
-    consumeInterval(coder, reader, range, total, symbolCumFreq(s - 1), symbolCumFreq(s), reciprocal);
+    uint32_t x = decodeTarget(coder, range, total);
+    // The search counts the indices whose count in the tables is above x.
+    // With the late count, the first index it does not count is counted too
+    // when its count in the tables is x and it lies below the late index.
+    SymbolPair found = findSymbols<vectors>(x);
+    int s = found.above + (found.notBelow != found.above && found.above < late.index ? 1 : 0);
+    consumeInterval(coder, reader, range, total, cumFreqWithLate(s - 1, late), cumFreqWithLate(s, late), reciprocal);
     int code = charOfSymbol[s];
-    adaptModel<vectors>(s);
+    countBelow<vectors>(late.index);
+    late.index = countAtRunHead<vectors>(s);
+    late.total = symbolTotal() + 1;
     return code;
 }
 

@@ -44,6 +44,17 @@ extern uint16_t distanceOfTarget[distanceTotal];
 void resetModel();
 void halveModel();
 
+// What the symbol search finds for a target x: `above`, the symbol whose
+// interval holds x, which is the number of indices whose cumulative
+// frequency is above x; and `notBelow`, the number of those at x or above,
+// which differs from `above` exactly when that symbol's own cumulative
+// frequency is x (the frequencies of symbols are never 0, so it is then one
+// more, but where the padding's frequencies of 0 meet x = 0).
+struct SymbolPair {
+    int above;
+    int notBelow;
+};
+
 #ifdef __SSE2__
 constexpr bool modelHasVectors = true;
 #else
@@ -84,13 +95,39 @@ LZARI_SSE2 inline int leadingAboveInBlock(__m128i entries, __m128i bound, unsign
     return __builtin_ctz(~(above | forcedFirst));
 }
 
-LZARI_SSE2 inline int findSymbolWithVectors(uint32_t x)
+// The block holding the symbol starts at the largest block count not above
+// x (the counts fall from block to block). Taken from the compares already
+// made, with maxima across the vectors and then across the lanes, it is in
+// every lane without the round trip through a general register that a
+// load of blockCumFreq[block] would cost, and while the block's number is
+// still being counted.
+LZARI_SSE2 inline __m128i largestNotAbove(const uint16_t* values, __m128i bound)
+{
+    const __m128i* v = reinterpret_cast<const __m128i*>(values);
+    __m128i notAbove[5];
+    for (int k = 0; k < 5; k++) {
+        __m128i value = _mm_load_si128(v + k);
+        notAbove[k] = _mm_andnot_si128(_mm_cmpgt_epi16(value, bound), value);  // the others as 0
+    }
+    __m128i most = _mm_max_epi16(_mm_max_epi16(_mm_max_epi16(notAbove[0], notAbove[1]),
+                                               _mm_max_epi16(notAbove[2], notAbove[3])),
+                                 notAbove[4]);
+    most = _mm_max_epi16(most, _mm_shuffle_epi32(most, 0x4E));  // halves swapped
+    most = _mm_max_epi16(most, _mm_shuffle_epi32(most, 0xB1));  // pairs of lanes swapped
+    return _mm_max_epi16(most, _mm_shufflelo_epi16(_mm_shufflehi_epi16(most, 0xB1), 0xB1));  // neighbours
+}
+
+LZARI_SSE2 inline SymbolPair findSymbolsWithVectors(uint32_t x)
 {
     const __m128i bound = _mm_set1_epi16(int16_t(x));
     int block = leadingAbove(blockCumFreq, bound);
-    __m128i entries = _mm_add_epi16(_mm_set1_epi16(int16_t(blockCumFreq[block])),
+    __m128i entries = _mm_add_epi16(largestNotAbove(blockCumFreq, bound),
                                     _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block));
-    return 8 * block + leadingAboveInBlock(entries, bound, 0);
+    // Counted against x - 1 in the same block: if the block's last entry
+    // is x itself, every entry is above x - 1, and the count runs on to
+    // the next block's first index, as it should.
+    return {8 * block + leadingAboveInBlock(entries, bound, 0),
+            8 * block + leadingAboveInBlock(entries, _mm_sub_epi16(bound, _mm_set1_epi16(1)), 0)};
 }
 
 LZARI_SSE2 inline int runStartWithVectors(int symbol)
@@ -120,17 +157,18 @@ LZARI_SSE2 inline void countBelowWithVectors(int index)
 
 // The symbol index whose interval holds the target x (x < the total): the
 // smallest index whose cumulative frequency is not above x, which is the
-// number of indices whose cumulative frequency is above x.
+// number of indices whose cumulative frequency is above x; and the count
+// of those at x or above (SymbolPair).
 template <bool vectors = modelHasVectors>
-inline int findSymbol(uint32_t x)
+inline SymbolPair findSymbols(uint32_t x)
 {
 #ifdef LZARI_VECTORS
-    if constexpr (vectors) return findSymbolWithVectors(x);
+    if constexpr (vectors) return findSymbolsWithVectors(x);
 #endif
     int s = 1;  // binary lifting: symbolCumFreq(s - 1) > x throughout
     for (int step = 256; step > 0; step >>= 1)
         if (s + step - 1 < modelEntries && symbolCumFreq(s + step - 1) > x) s += step;
-    return s;
+    return {s, s + (symbolCumFreq(s) == x ? 1 : 0)};
 }
 
 // The first index of the run of symbols that share symbol's frequency: one
@@ -165,9 +203,10 @@ inline void countBelow(int index)
 // Counts one more occurrence of `symbol`: halves every frequency first when
 // the total has reached its limit, then swaps the symbol's code with the
 // code at the head of its frequency run, so that the order stays sorted, and
-// counts the occurrence there.
+// counts the occurrence there. Everything but the cumulative counts: returns
+// the index whose countBelow is still to come.
 template <bool vectors = modelHasVectors>
-inline void adaptModel(int symbol)
+inline int countAtRunHead(int symbol)
 {
     if (symbolTotal() >= totalLimit) halveModel();
     // Most symbols already head their run (the one before counts more:
@@ -184,5 +223,11 @@ inline void adaptModel(int symbol)
     symbolOfChar[codeAtSymbol] = int16_t(i);
     symbolFreq[i]++;
     blockLastFreq[i >> 3] = symbolFreq[i | 7];
-    countBelow<vectors>(i);
+    return i;
+}
+
+template <bool vectors = modelHasVectors>
+inline void adaptModel(int symbol)
+{
+    countBelow<vectors>(countAtRunHead<vectors>(symbol));
 }

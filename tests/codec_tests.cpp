@@ -5,6 +5,7 @@
 
 #include "codec_support.h"
 #include "crc32.h"
+#include "lzari_decoder.h"
 #include "program_bytes.h"  // fileBytes
 
 namespace {
@@ -73,6 +74,28 @@ TEST(Codec, KnownVectorsBothWays)
     for (const auto& [input, container] : vectors) {
         EXPECT_EQ(encode(input), container);
         EXPECT_EQ(decode(container).bytes, input);
+    }
+}
+
+// The decoder divides by the symbol model's total with its reciprocal: one
+// correction step with a 32-bit reciprocal (the 32-bit build), none with a
+// 64-bit one. Both give the format's quotient for every 32-bit dividend:
+// those next to the multiples of the total, where a quotient one short
+// would show, and the largest.
+TEST(Codec, DivisionByTheTotalsReciprocalIsExact)
+{
+    std::mt19937 generator(7);
+    for (uint32_t total : {314u, 315u, 1000u, 4096u, 12345u, 0x7FFEu, 0x7FFFu}) {
+        std::vector<uint32_t> dividends = {0, 1, total - 1, total, UINT32_MAX, UINT32_MAX - UINT32_MAX % total,
+                                           UINT32_MAX - UINT32_MAX % total - 1};
+        for (int k = 0; k < 2000; k++) {
+            uint32_t multiple = total * (generator() % (UINT32_MAX / total));
+            dividends.insert(dividends.end(), {multiple, multiple - 1, multiple + total - 1, uint32_t(generator())});
+        }
+        for (uint32_t x : dividends) {
+            ASSERT_EQ(divideByTotal(x, total, 0xFFFFFFFFu / total), x / total) << x << " / " << total << ", 32 bits";
+            ASSERT_EQ(divideByTotal(x, total, reciprocalOf(total)), x / total) << x << " / " << total;
+        }
     }
 }
 
@@ -172,13 +195,12 @@ TEST(Codec, PinnedContainerIsWrittenAndReadBitForBit)
     Bytes input = fileBytes(LZARI_TEST_DATA "/mixed-300k.bin"), container = fileBytes(LZARI_TEST_DATA "/mixed-300k.lz");
     ASSERT_EQ(input.size() * 1000 + container.size(), 300166231u) << "missing or changed in " LZARI_TEST_DATA;
     EXPECT_EQ(firstDifference(container, encode(input)), "equal");
-    const bool processorHasVectors = lzariDecodeWithVectors;
-    for (bool vectors : {false, processorHasVectors}) {  // the plain paths, then those the processor takes
-        lzariDecodeWithVectors = vectors;
-        EXPECT_EQ(firstDifference(input, decode(container).bytes), "equal") << (vectors ? "SSE2" : "plain");
+    for (int path = lzariPlainPath; path <= lzariBestDecodePath(); path++) {  // every path the processor takes
+        lzariDecodePath = LzariDecodePath(path);
+        EXPECT_EQ(firstDifference(input, decode(container).bytes), "equal") << "path " << path;
         EXPECT_TRUE(lzariDecodeConsumedExactly());
     }
-    lzariDecodeWithVectors = processorHasVectors;
+    lzariDecodePath = lzariBestDecodePath();
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // resources, its check records and each payload decoded and judged); and as
 // a file to pack, which both parses must give back whole. Under
 // AddressSanitizer a read outside the input or a write outside a decoded
-// block is a crash; beyond that, the decoder must keep its promises, every
+// block is a crash; beyond that, the decoder must keep its promises (on
+// every path the processor takes, with the same bytes), every
 // payload must lie inside the input and every refusal must be one line.
 #include <cstdint>
 #include <cstdlib>
@@ -35,6 +36,17 @@ void decodeDirectly(const std::vector<uint8_t>& input)
                         result.size == 0))
         abort();
     if (!result.data && result.size != 0) abort();
+    // Every path the processor takes decodes damaged streams alike too.
+    const uint32_t endOfReading = lzariDecodeEndOfReading();
+    for (int path = lzariPlainPath; path < lzariBestDecodePath(); path++) {
+        lzariDecodePath = LzariDecodePath(path);
+        BufferResult other = lzariDecode(input.data(), uint32_t(input.size()));
+        if (other.size != result.size || (other.size && memcmp(other.data, result.data, other.size) != 0) ||
+            lzariDecodeEndOfReading() != endOfReading)
+            abort();
+        free(other.data);
+    }
+    lzariDecodePath = lzariBestDecodePath();
     free(result.data);
 }
 
