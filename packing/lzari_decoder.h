@@ -87,19 +87,49 @@ inline uint32_t bytesConsumed(const BitReader& reader)
     return uint32_t((bitsRead + 7) / 8);
 }
 
+// Keeps what the next target's division needs of a narrowed range: its
+// reciprocal (no range is 0: a code's interval is at least one unit wide).
+inline void noteNarrowedRange(RangeCoder& coder, uint32_t range)
+{
+#ifdef __SIZEOF_INT128__
+    coder.narrowedReciprocal = UINT64_MAX / range + 1;
+    coder.rangeIsOne = range == 1 ? UINT32_MAX : 0;
+    coder.doublings = 0;
+#else
+    (void)coder, (void)range;
+#endif
+}
+
 // Starts reading the stream at `start`: the first 17 bits fill the code.
 inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* input, uint32_t start,
                           uint32_t limit)
 {
     reader = BitReader{input, start, limit, 0, 0};
-    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0};
+    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0, 0};
+    noteNarrowedRange(coder, rangeFull);
     coder.codeOffset = readBits(reader, 17);
 }
 
-// The target's place in the current interval, scaled to `total`.
+// The target's place in the current interval, scaled to `total`:
+// (numerator = (codeOffset + 1) * total - 1) / range.
 inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t total)
 {
+#ifdef __SIZEOF_INT128__
+    // Each doubling of the widening doubles the interval, so that the range
+    // is the narrowed one times 2^doublings, and the quotient is
+    // (numerator >> doublings) / narrowed range: nested floors of a
+    // division are one. Its reciprocal was computed as soon as the
+    // narrowed range was known, while the widening went on, and makes the
+    // quotient exact, as for the total (the shifted numerator is below
+    // 2^32, the range at most 2^17). A range of 1 has the reciprocal 2^64,
+    // kept as 0: its quotient, the numerator itself, is added instead.
+    (void)range;
+    uint32_t numerator = ((coder.codeOffset + 1) * total - 1) >> coder.doublings;
+    __extension__ using Product = unsigned __int128;
+    return uint32_t((Product(numerator) * coder.narrowedReciprocal) >> 64) + (numerator & coder.rangeIsOne);
+#else
     return ((coder.codeOffset + 1) * total - 1) / range;
+#endif
 }
 
 // x / total, truncated, for any 32-bit x, by a multiplication with
@@ -173,7 +203,9 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
         narrowInterval(coder, range, total, upperCum, lowerCum);
     }
     coder.codeOffset -= coder.rangeLow - oldLow;
+    noteNarrowedRange(coder, coder.rangeHigh - coder.rangeLow);
     int shifts = widenForDecoding(coder);
+    coder.doublings = shifts;
     coder.codeOffset = (coder.codeOffset << shifts) | readBits(reader, shifts);
 }
 

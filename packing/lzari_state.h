@@ -62,6 +62,12 @@ struct RangeCoder {
     // how many there are; the decoder's are in its reader.
     uint64_t bitBuffer;
     int bitCount;
+    // Decoder, with 64-bit registers: the last narrowed range's reciprocal,
+    // 2^64 / range rounded up, modulo 2^64 (so 0 for a range of 1, whose
+    // `rangeIsOne` is all ones); and how often that range was doubled since.
+    uint64_t narrowedReciprocal;
+    uint32_t rangeIsOne;
+    int doublings;
 };
 
 // Narrows [rangeLow, rangeHigh) to the part [lowerCum, upperCum) of `total`,
