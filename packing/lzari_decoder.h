@@ -212,20 +212,15 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
 // The decoder counts each symbol's occurrence in the cumulative counts one
 // symbol late: the countBelow of the last symbol's index is still to come
 // when the next symbol is searched. The search then waits for nothing from
-// the last symbol's model update but that index, which is needed only
-// after it, so that the update runs beside the next symbol's decoding
-// instead of before it. The late count raises symbolCumFreq(j) by one for
-// every j below its index, and the total with it (every index is 1 or
-// more); the tables as they stand give the rest.
+// the last symbol's model update but that index, which it needs only after
+// the block is found, so that the update runs beside the next symbol's
+// decoding instead of before it. The late count raises symbolCumFreq(j) by
+// one for every j below its index (symbolCumFreqWithLate), and the total
+// with it (every index is 1 or more).
 struct LateCount {
     int index;       // 0: none, as countBelow(0) counts nothing
     uint32_t total;  // the total with the late count
 };
-
-inline uint32_t cumFreqWithLate(int index, const LateCount& late)
-{
-    return symbolCumFreq(index) + (index < late.index ? 1 : 0);
-}
 
 // Decodes one code: a literal byte (0..255) or a match length (code - lengthToCode).
 template <bool vectors = modelHasVectors>
@@ -236,13 +231,9 @@ inline int decodeSymbol(RangeCoder& coder, BitReader& reader, LateCount& late)
     // which waits for the last symbol's interval, is under way.
     TotalReciprocal reciprocal = reciprocalOf(total);
     uint32_t range = coder.rangeHigh - coder.rangeLow;
-    uint32_t x = decodeTarget(coder, range, total);
-    // The search counts the indices whose count in the tables is above x.
-    // With the late count, the first index it does not count is counted too
-    // when its count in the tables is x and it lies below the late index.
-    SymbolPair found = findSymbols<vectors>(x);
-    int s = found.above + (found.notBelow != found.above && found.above < late.index ? 1 : 0);
-    consumeInterval(coder, reader, range, total, cumFreqWithLate(s - 1, late), cumFreqWithLate(s, late), reciprocal);
+    int s = findSymbol<vectors>(decodeTarget(coder, range, total), late.index);
+    consumeInterval(coder, reader, range, total, symbolCumFreqWithLate(s - 1, late.index),
+                    symbolCumFreqWithLate(s, late.index), reciprocal);
     int code = charOfSymbol[s];
     countBelow<vectors>(late.index);
     late.index = countAtRunHead<vectors>(s);

@@ -6,6 +6,7 @@ alignas(16) uint16_t symbolFreq[modelEntries];
 alignas(16) uint16_t blockLastFreq[modelBlocks];
 alignas(16) uint16_t blockCumFreq[modelBlocks];
 alignas(16) uint16_t cumFreqInBlock[modelEntries];
+alignas(16) int16_t entryIndex[modelEntries];
 uint16_t distanceCumFreq[distanceCount + 1];
 uint16_t distanceOfTarget[distanceTotal];
 
@@ -44,7 +45,10 @@ void resetModel()
         symbolOfChar[s - 1] = int16_t(s);
         charOfSymbol[s] = int16_t(s - 1);
     }
-    for (int i = 0; i < modelEntries; i++) symbolFreq[i] = i >= 1 && i <= codeCount ? 1 : 0;
+    for (int i = 0; i < modelEntries; i++) {
+        symbolFreq[i] = i >= 1 && i <= codeCount ? 1 : 0;
+        entryIndex[i] = int16_t(i);
+    }
     sumFrequencies();
     if (distanceCumFreq[0] != distanceTotal) buildDistanceModel();
 }

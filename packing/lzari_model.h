@@ -32,9 +32,15 @@ extern uint16_t symbolFreq[modelEntries];        // 0 at index 0 and past 314
 extern uint16_t blockLastFreq[modelBlocks];      // symbolFreq[8b + 7], the block's lowest
 extern uint16_t blockCumFreq[modelBlocks];       // frequencies of all later blocks
 extern uint16_t cumFreqInBlock[modelEntries];    // frequencies of the later indices in the block
+extern int16_t entryIndex[modelEntries];         // i at i: a block's indices as one vector
 
 inline uint32_t symbolCumFreq(int index) { return uint32_t(blockCumFreq[index >> 3]) + cumFreqInBlock[index]; }
 inline uint32_t symbolTotal() { return blockCumFreq[0] + cumFreqInBlock[0]; }
+
+// symbolCumFreq(index) with one occurrence of the index `late` still to be
+// counted (the decoder counts each symbol one symbol late): one more below
+// it. Like symbolCumFreq, it never rises from one index to the next.
+inline uint32_t symbolCumFreqWithLate(int index, int late) { return symbolCumFreq(index) + (index < late ? 1 : 0); }
 
 // Code d owns [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568; the
 // decoder finds the code owning a target in distanceOfTarget.
@@ -43,17 +49,6 @@ extern uint16_t distanceOfTarget[distanceTotal];
 
 void resetModel();
 void halveModel();
-
-// What the symbol search finds for a target x: `above`, the symbol whose
-// interval holds x, which is the number of indices whose cumulative
-// frequency is above x; and `notBelow`, the number of those at x or above,
-// which differs from `above` exactly when that symbol's own cumulative
-// frequency is x (the frequencies of symbols are never 0, so it is then one
-// more, but where the padding's frequencies of 0 meet x = 0).
-struct SymbolPair {
-    int above;
-    int notBelow;
-};
 
 #ifdef __SSE2__
 constexpr bool modelHasVectors = true;
@@ -117,17 +112,20 @@ LZARI_SSE2 inline __m128i largestNotAbove(const uint16_t* values, __m128i bound)
     return _mm_max_epi16(most, _mm_shufflelo_epi16(_mm_shufflehi_epi16(most, 0xB1), 0xB1));  // neighbours
 }
 
-LZARI_SSE2 inline SymbolPair findSymbolsWithVectors(uint32_t x)
+LZARI_SSE2 inline int findSymbolWithVectors(uint32_t x, int late)
 {
     const __m128i bound = _mm_set1_epi16(int16_t(x));
     int block = leadingAbove(blockCumFreq, bound);
-    __m128i entries = _mm_add_epi16(largestNotAbove(blockCumFreq, bound),
-                                    _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block));
-    // Counted against x - 1 in the same block: if the block's last entry
-    // is x itself, every entry is above x - 1, and the count runs on to
-    // the next block's first index, as it should.
-    return {8 * block + leadingAboveInBlock(entries, bound, 0),
-            8 * block + leadingAboveInBlock(entries, _mm_sub_epi16(bound, _mm_set1_epi16(1)), 0)};
+    // The block is the one the tables give; where the late count lifts its
+    // last entry from x to x + 1, all eight entries are above x and the
+    // count runs on to the next block's first index, which is right.
+    __m128i lateBelow = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(late)),  // -1 below `late`
+                                        _mm_load_si128(reinterpret_cast<const __m128i*>(entryIndex) + block));
+    __m128i entries = _mm_sub_epi16(
+        _mm_add_epi16(largestNotAbove(blockCumFreq, bound),
+                      _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block)),
+        lateBelow);
+    return 8 * block + leadingAboveInBlock(entries, bound, 0);
 }
 
 LZARI_SSE2 inline int runStartWithVectors(int symbol)
@@ -155,20 +153,20 @@ LZARI_SSE2 inline void countBelowWithVectors(int index)
 }
 #endif
 
-// The symbol index whose interval holds the target x (x < the total): the
-// smallest index whose cumulative frequency is not above x, which is the
-// number of indices whose cumulative frequency is above x; and the count
-// of those at x or above (SymbolPair).
+// The symbol index whose interval holds the target x (x < the total), with
+// the index `late` still to be counted: the smallest index whose
+// cumulative frequency is not above x, which is the number of indices
+// whose cumulative frequency is above x.
 template <bool vectors = modelHasVectors>
-inline SymbolPair findSymbols(uint32_t x)
+inline int findSymbol(uint32_t x, int late)
 {
 #ifdef LZARI_VECTORS
-    if constexpr (vectors) return findSymbolsWithVectors(x);
+    if constexpr (vectors) return findSymbolWithVectors(x, late);
 #endif
-    int s = 1;  // binary lifting: symbolCumFreq(s - 1) > x throughout
+    int s = 1;  // binary lifting: symbolCumFreqWithLate(s - 1) > x throughout
     for (int step = 256; step > 0; step >>= 1)
-        if (s + step - 1 < modelEntries && symbolCumFreq(s + step - 1) > x) s += step;
-    return {s, s + (symbolCumFreq(s) == x ? 1 : 0)};
+        if (s + step - 1 < modelEntries && symbolCumFreqWithLate(s + step - 1, late) > x) s += step;
+    return s;
 }
 
 // The first index of the run of symbols that share symbol's frequency: one
