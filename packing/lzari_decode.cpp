@@ -85,8 +85,15 @@ static void copyMatch(uint8_t* output, uint32_t position, uint32_t distance, uin
 }
 
 template <bool vectors>
-static inline void decodeText(RangeCoder& coder, BitReader& reader)
+static inline void decodeText(RangeCoder& coderState, BitReader& readerState)
 {
+    // Copies in this call's own frame, whose addresses nothing else holds:
+    // the byte stores through `output` may alias anything the caller's
+    // registers live in, which would keep them in memory, each symbol
+    // waiting on their stores and loads; these the compiler can keep in
+    // registers.
+    RangeCoder coder = coderState;
+    BitReader reader = readerState;
     uint8_t* output = outputBuffer;
     uint32_t position = 0;
     const uint32_t end = textLength;
@@ -117,6 +124,8 @@ static inline void decodeText(RangeCoder& coder, BitReader& reader)
         lzariDecodedBytes.store(position, std::memory_order_relaxed);
     }
     outputPos = position;
+    coderState = coder;
+    readerState = reader;
 }
 
 // The loop for processors without SSE2, and with it: everything it calls
