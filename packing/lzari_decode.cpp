@@ -66,16 +66,16 @@ static void copyMatch(uint8_t* output, uint32_t position, uint32_t distance, uin
         return;
     }
     const uint8_t* from = to - distance;
-    if (distance >= 16 && end - position >= length + 16) {
-        memcpy(to, from, 16);
-        for (uint32_t k = 16; k < length; k += 16) memcpy(to + k, from + k, 16);
-        return;
-    }
     if (distance >= 8 && end - position >= length + 16) {
-        // Eight bytes at a time; with the source 8 or more bytes back, each
-        // word reads only bytes already written. The first two words go
+        // Words of 16 or 8 bytes; with the source a word or more back, each
+        // word reads only bytes already written. The first 16 bytes go
         // unconditionally (most matches are short), and the last word may
         // write up to 15 bytes past the match, which later bytes overwrite.
+        if (distance >= 16) {
+            memcpy(to, from, 16);
+            for (uint32_t k = 16; k < length; k += 16) memcpy(to + k, from + k, 16);
+            return;
+        }
         memcpy(to, from, 8);
         memcpy(to + 8, from + 8, 8);
         for (uint32_t k = 16; k < length; k += 8) memcpy(to + k, from + k, 8);

@@ -87,13 +87,46 @@ inline uint32_t bytesConsumed(const BitReader& reader)
     return uint32_t((bitsRead + 7) / 8);
 }
 
+// x / total, truncated, for any 32-bit x, by a multiplication with
+// reciprocal = (2^32 - 1) / total. reciprocal * total > 2^32 - total, so
+// the product's top half falls short of x / total by less than
+// x / 2^32 < 1: it is the quotient or one less, and the remainder tells.
+// The 32-bit target's way, where a 64-bit product's top half is dear.
+inline uint32_t divideByTotal(uint32_t x, uint32_t total, uint32_t reciprocal)
+{
+    uint32_t quotient = uint32_t((uint64_t(x) * reciprocal) >> 32);
+    return quotient + (x - quotient * total >= total ? 1 : 0);
+}
+
+#ifdef __SIZEOF_INT128__
+// With 64-bit registers, no correction: for a divisor d of at most 2^17 and
+// reciprocal = 2^64 / d rounded up, reciprocal * d = 2^64 + e, 0 <= e < d,
+// and x * reciprocal / 2^64 exceeds x / d by x * e / (d * 2^64), less than
+// 1 / d as x * e < 2^32 * 2^17 < 2^64. x / d lies at least 1 / d below the
+// next integer unless it is one, so the product's top half is the quotient
+// itself. (For d = 1 the reciprocal, 2^64, wraps to 0.)
+using TotalReciprocal = uint64_t;
+inline TotalReciprocal reciprocalOf(uint32_t total) { return UINT64_MAX / total + 1; }
+inline uint32_t quotientByReciprocal(uint32_t x, uint64_t reciprocal)
+{
+    __extension__ using Product = unsigned __int128;
+    return uint32_t((Product(x) * reciprocal) >> 64);
+}
+inline uint32_t divideByTotal(uint32_t x, uint32_t, TotalReciprocal reciprocal)
+{
+    return quotientByReciprocal(x, reciprocal);
+}
+#else
+using TotalReciprocal = uint32_t;
+inline TotalReciprocal reciprocalOf(uint32_t total) { return 0xFFFFFFFFu / total; }
+#endif
+
 // Keeps what the next target's division needs of a narrowed range: its
 // reciprocal (no range is 0: a code's interval is at least one unit wide).
 inline void noteNarrowedRange(RangeCoder& coder, uint32_t range)
 {
 #ifdef __SIZEOF_INT128__
-    coder.narrowedReciprocal = UINT64_MAX / range + 1;
-    coder.rangeIsOne = range == 1 ? UINT32_MAX : 0;
+    coder.narrowedReciprocal = reciprocalOf(range);
     coder.doublings = 0;
 #else
     (void)coder, (void)range;
@@ -105,7 +138,7 @@ inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* i
                           uint32_t limit)
 {
     reader = BitReader{input, start, limit, 0, 0};
-    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0, 0};
+    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0};
     noteNarrowedRange(coder, rangeFull);
     coder.codeOffset = readBits(reader, 17);
 }
@@ -122,45 +155,14 @@ inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t t
     // narrowed range was known, while the widening went on, and makes the
     // quotient exact, as for the total (the shifted numerator is below
     // 2^32, the range at most 2^17). A range of 1 has the reciprocal 2^64,
-    // kept as 0: its quotient, the numerator itself, is added instead.
+    // kept as 0: its quotient is the numerator itself.
     (void)range;
     uint32_t numerator = ((coder.codeOffset + 1) * total - 1) >> coder.doublings;
-    __extension__ using Product = unsigned __int128;
-    return uint32_t((Product(numerator) * coder.narrowedReciprocal) >> 64) + (numerator & coder.rangeIsOne);
+    return coder.narrowedReciprocal ? quotientByReciprocal(numerator, coder.narrowedReciprocal) : numerator;
 #else
     return ((coder.codeOffset + 1) * total - 1) / range;
 #endif
 }
-
-// x / total, truncated, for any 32-bit x, by a multiplication with
-// reciprocal = (2^32 - 1) / total. reciprocal * total > 2^32 - total, so
-// the product's top half falls short of x / total by less than
-// x / 2^32 < 1: it is the quotient or one less, and the remainder tells.
-// The 32-bit target's way, where a 64-bit product's top half is dear.
-inline uint32_t divideByTotal(uint32_t x, uint32_t total, uint32_t reciprocal)
-{
-    uint32_t quotient = uint32_t((uint64_t(x) * reciprocal) >> 32);
-    return quotient + (x - quotient * total >= total ? 1 : 0);
-}
-
-#ifdef __SIZEOF_INT128__
-// With 64-bit registers, no correction: with reciprocal = 2^64 / total
-// rounded up, reciprocal * total = 2^64 + e, 0 <= e < total, and
-// x * reciprocal / 2^64 exceeds x / total by x * e / (total * 2^64), less
-// than 1 / total as x * e < 2^32 * 2^15 < 2^64. x / total lies at least
-// 1 / total below the next integer unless it is one, so the product's top
-// half is the quotient itself.
-using TotalReciprocal = uint64_t;
-inline TotalReciprocal reciprocalOf(uint32_t total) { return UINT64_MAX / total + 1; }
-inline uint32_t divideByTotal(uint32_t x, uint32_t, TotalReciprocal reciprocal)
-{
-    __extension__ using Product = unsigned __int128;
-    return uint32_t((Product(x) * reciprocal) >> 64);
-}
-#else
-using TotalReciprocal = uint32_t;
-inline TotalReciprocal reciprocalOf(uint32_t total) { return 0xFFFFFFFFu / total; }
-#endif
 
 // The widening as the decoder needs it: only the number of doublings, as
 // the decoder reads one bit for each, settled or straddled alike. That
@@ -218,8 +220,10 @@ inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range
 // one for every j below its index (symbolCumFreqWithLate), and the total
 // with it (every index is 1 or more).
 struct LateCount {
-    int index;       // 0: none, as countBelow(0) counts nothing
-    uint32_t total;  // the total with the late count
+    int index;  // 0: none, as countBelow(0) counts nothing
+    // The total with the late count, kept rather than derived from the
+    // index, so that the next target's division does not wait for it.
+    uint32_t total;
 };
 
 // Decodes one code: a literal byte (0..255) or a match length (code - lengthToCode).

@@ -63,10 +63,9 @@ struct RangeCoder {
     uint64_t bitBuffer;
     int bitCount;
     // Decoder, with 64-bit registers: the last narrowed range's reciprocal,
-    // 2^64 / range rounded up, modulo 2^64 (so 0 for a range of 1, whose
-    // `rangeIsOne` is all ones); and how often that range was doubled since.
+    // 2^64 / range rounded up, modulo 2^64 (so 0 for a range of 1); and how
+    // often that range was doubled since.
     uint64_t narrowedReciprocal;
-    uint32_t rangeIsOne;
     int doublings;
 };
 

@@ -38,7 +38,8 @@ void decodeDirectly(const std::vector<uint8_t>& input)
     if (!result.data && result.size != 0) abort();
     // Every path the processor takes decodes damaged streams alike too.
     const uint32_t endOfReading = lzariDecodeEndOfReading();
-    for (int path = lzariPlainPath; path < lzariBestDecodePath(); path++) {
+    static const LzariDecodePath best = lzariBestDecodePath();  // asks the processor (CPUID): once
+    for (int path = lzariPlainPath; path < best; path++) {
         lzariDecodePath = LzariDecodePath(path);
         BufferResult other = lzariDecode(input.data(), uint32_t(input.size()));
         if (other.size != result.size || (other.size && memcmp(other.data, result.data, other.size) != 0) ||
@@ -46,7 +47,7 @@ void decodeDirectly(const std::vector<uint8_t>& input)
             abort();
         free(other.data);
     }
-    lzariDecodePath = lzariBestDecodePath();
+    lzariDecodePath = best;
     free(result.data);
 }
 
