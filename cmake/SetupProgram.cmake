@@ -103,6 +103,11 @@ function(add_setup_program target manifest)
     # the containers would then count against the process (a few KiB of
     # padding in the file against their whole size in memory).
     target_link_options(${target} PRIVATE -Wl,--file-alignment=4096)
+    # Every decoded payload is held at once: a 32-bit program marked large-
+    # address-aware gets 4 GB of address space on 64-bit Windows, not 2.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        target_link_options(${target} PRIVATE -Wl,--large-address-aware)
+    endif()
     set_source_files_properties(${dir}/program.rc PROPERTIES OBJECT_DEPENDS
         "${${target}_RESOURCE_FILES};${SETUP_RESOURCE_DEPENDS};${dir}/product_config.h")
     add_dependencies(${target} ${target}_payloads)

@@ -35,13 +35,14 @@ constexpr FatalText cantLoadResource{324, "can't load resource %s\nWin Err Code 
 constexpr FatalText cantLockResource{326, "can't lock resource %s\nWin Err Code %i"};
 constexpr FatalText wrongLzariVersion{344, "resource was compressed with the wrong version of LZARI"};
 constexpr FatalText cantDecodeResource{346, "can't decode resource %s"};
+constexpr FatalText noMemoryForResource{347, "not enough memory to decode resource %s"};
 constexpr FatalText resourceDamaged{348, "resource %s is damaged"};
 
 constexpr FatalText fatalTexts[] = {
     cantGetWindowsVersion, cantGetArchitecture, unsupportedArchitecture, cantGetUserProfile, cantCreateDesktopLink,
     cantCreateStartMenuFolder, cantCreateStartMenuLink, cantDeleteFile, cantCreateFile, cantWriteFile,
     fileWriteError, cantSetFileTime, fileCloseError, cantFindResource, cantLoadResource, cantLockResource,
-    wrongLzariVersion, cantDecodeResource, resourceDamaged,
+    wrongLzariVersion, cantDecodeResource, noMemoryForResource, resourceDamaged,
 };
 
 // The text of `code`, or null for a code the table does not have.

@@ -1,33 +1,74 @@
 // Writing the payload files into the install folder.
 #include "engine.h"  // windows.h comes first
 
+#include <cstdio>
+
 #include "control_ids.h"
 #include "fatal_codes.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
 
+namespace {
+
+// The name each file is written under before it replaces the old one: a
+// payload's name never holds ";" (the manifest's check), and the process
+// number keeps two runs in one folder apart. Short, so that it fits
+// wherever the payload's own name fits.
+void temporaryName(char (&name)[24])
+{
+    snprintf(name, sizeof name, ";setup%lx.tmp", static_cast<unsigned long>(GetCurrentProcessId()));
+}
+
+// A file that cannot be replaced whole: read-only, or a folder. Windows
+// refuses to move over either (error 5); Wine would replace a read-only
+// file, so it is refused here, before anything is written, on both.
+bool isUnreplaceable(const char* path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// Ends the run over a temporary file that failed: it is closed (unless it
+// never opened; a handle whose close failed is closed again, harmlessly, as
+// nothing else runs that could have been given its number) and removed, so that only the old file stays; `error` is
+// the failed call's, read before the clean-up could change it.
+[[noreturn]] void abandon(const FatalText& text, const char* path, HANDLE file, const char* temporary, DWORD error)
+{
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    DeleteFileA(temporary);
+    reportFatal(text.code, text.format, path, int(error));
+}
+
+}  // namespace
+
 // The payloads' names are ASCII (the manifest's check) and are written
 // relative to the install folder, the current directory (set in UTF-16): an
 // ANSI name is exact in every code page, and so is the fatal message that
-// names it.
+// names it. The file is written whole under a temporary name and only then
+// moved over any old one, so that a failure part way (a full drive, a lost
+// network folder) leaves the old file as it was and no part of the new.
 void writePayloadFile(const char* path, PayloadEntry entry)
 {
-    if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND)
-        reportFatal(cantDeleteFile.code, cantDeleteFile.format, path, int(GetLastError()));
+    if (isUnreplaceable(path)) reportFatal(cantDeleteFile.code, cantDeleteFile.format, path, int(ERROR_ACCESS_DENIED));
+    char temporary[24];
+    temporaryName(temporary);
     HANDLE file =
-        platform.createFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        reportFatal(cantCreateFile.code, cantCreateFile.format, path, int(GetLastError()));
+        platform.createFile(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) abandon(cantCreateFile, path, file, temporary, GetLastError());
     DWORD written = 0;
     // An empty payload has no buffer; an empty write still creates the file.
     static const uint8_t nothing = 0;
     if (!platform.writeFile(file, entry.data ? entry.data : &nothing, entry.size, &written, nullptr))
-        reportFatal(cantWriteFile.code, cantWriteFile.format, path, int(GetLastError()));
-    if (written != entry.size) reportFatal(fileWriteError.code, fileWriteError.format, path, int(GetLastError()));
+        abandon(cantWriteFile, path, file, temporary, GetLastError());
+    if (written != entry.size) abandon(fileWriteError, path, file, temporary, GetLastError());
     if (!platform.setFileTime(file, &entry.fileTime, &entry.fileTime, &entry.fileTime))
-        reportFatal(cantSetFileTime.code, cantSetFileTime.format, path, int(GetLastError()));
-    if (!platform.closeHandle(file))
-        reportFatal(fileCloseError.code, fileCloseError.format, path, int(GetLastError()));
+        abandon(cantSetFileTime, path, file, temporary, GetLastError());
+    if (!platform.closeHandle(file)) abandon(fileCloseError, path, file, temporary, GetLastError());
+    // One step: the name shows the old file or the whole new one, never
+    // neither; written through, so that the step is on the disk when done.
+    if (!platform.moveFileEx(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        abandon(cantDeleteFile, path, INVALID_HANDLE_VALUE, temporary, GetLastError());
 }
 
 bool copyPayloads(HWND dialog)

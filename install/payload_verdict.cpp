@@ -21,7 +21,7 @@ int32_t versionByMagic(const uint8_t* container, uint32_t size)
 
 DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
 {
-    DecodedContainer result{{nullptr, 0}, versionByMagic(container, size), nullptr, false, {}};
+    DecodedContainer result{{nullptr, 0}, versionByMagic(container, size), nullptr, false, false, {}};
     result.hasFields = readPayloadFields(container, size, &result.fields);
     const PayloadFields& fields = result.fields;
     if (result.version < 0) result.fault = "not an LZARI container";
@@ -35,7 +35,10 @@ DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
         // An empty file's stream is empty too.
         if (fields.streamSize != 0) result.fault = "damaged container: its length field reads 0 but its stream is not empty";
     } else if (!result.decoded.data) {
-        result.fault = "can't decode: bad stream or out of memory";
+        // Past the checks above, the decoder refuses nothing but a block it
+        // cannot allocate.
+        result.outOfMemory = true;
+        result.fault = "not enough memory for its decoded bytes";
     } else if (!lzariDecodeConsumedExactly()) {
         free(result.decoded.data);
         result.decoded = BufferResult{nullptr, 0};
@@ -60,6 +63,9 @@ PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char*
     if (decoded.version < 1) {
         verdict.code = wrongLzariVersion.code;
         verdict.reason = decoded.version < 0 ? decoded.fault : "a container of version 0";
+    } else if (decoded.outOfMemory) {
+        verdict.code = noMemoryForResource.code;
+        verdict.reason = decoded.fault;
     } else if (decoded.fault) {
         verdict.code = cantDecodeResource.code;
         verdict.reason = decoded.fault;

@@ -13,6 +13,7 @@ struct DecodedContainer {
     BufferResult decoded;  // a new block the caller frees; null for an empty file or a fault
     int32_t version;       // by its magic: 0, 1, or -1 for neither
     const char* fault;     // null when it decoded as a well-formed container does
+    bool outOfMemory;      // the fault: a well-formed container whose bytes found no memory
     bool hasFields;        // long enough for its version's fields, which `fields` then holds
     PayloadFields fields;
 };
@@ -25,7 +26,7 @@ struct DecodedContainer {
 DecodedContainer decodeContainer(const uint8_t* container, uint32_t size);
 
 struct PayloadVerdict {
-    int code;              // 0: taken; else the code the installer stops with (344, 346, 348)
+    int code;              // 0: taken; else the code the installer stops with (344, 346, 347, 348)
     const char* reason;           // for a reader, what is wrong; "" when taken
     DecodedContainer container;   // decodeContainer's, whatever the code
     bool recorded;                // the records have one for it
@@ -35,8 +36,9 @@ struct PayloadVerdict {
 
 // Judges the payload `name` by its container and by the program's check
 // records (PAYLOADCRC's bytes), in the installer's order: a container that
-// is not of version 1, judged by its own magic, stops it with 344; one that
-// does not decode as a well-formed one, with 346; decoded bytes without
+// is not of version 1, judged by its own magic, stops it with 344; one
+// whose decoded bytes find no memory, with 347; one that does not decode as
+// a well-formed one, with 346; decoded bytes without
 // their record or with another CRC-32, with 348. Judged by its own magic, a
 // payload's verdict never depends on the payload before it. Null `checks`:
 // the records are not looked at (a program without them is refused before

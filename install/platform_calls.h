@@ -1,6 +1,7 @@
 // The platform calls whose failures end the run, reached through one table
 // so that a test can make any of them fail as a real system rarely would
-// (a lock that fails, a disk that fills up, a version query that fails).
+// (a lock that fails, a disk that fills up, a file in use, a version query
+// that fails).
 // The program itself never changes the table.
 #pragma once
 
@@ -13,6 +14,7 @@ struct PlatformCalls {
     decltype(&::WriteFile) writeFile;
     decltype(&::SetFileTime) setFileTime;
     decltype(&::CloseHandle) closeHandle;
+    decltype(&::MoveFileExA) moveFileEx;
     decltype(&::GetVersionExA) getVersionEx;
     decltype(&::GetBinaryTypeA) getBinaryType;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Reads the built setup.exe as a file: a page-aligned 32-bit GUI program
-# importing only DLLs every Windows has, asking for the invoker's rights, with
-# its resources (the dialog and version information field by field) in U.S. English.
+# Reads the built setup.exe as a file: a page-aligned, large-address-aware
+# 32-bit GUI program importing only DLLs every Windows has, asking for the
+# invoker's rights, with its resources (the dialog and version information
+# field by field) in U.S. English.
 set -euo pipefail
 exe=$1
 fail() { echo "setup.exe: $*" >&2; exit 1; }
@@ -12,6 +13,9 @@ grep -qE '^Subsystem\s+00000002\s+\(Windows GUI\)' <<<"$headers" || fail "not a 
 # Sections at page boundaries in the file, so that Wine maps the program
 # rather than copying it, payloads and all, into private memory.
 grep -qE '^FileAlignment\s+00001000$' <<<"$headers" || fail "its sections are not page-aligned in the file"
+# All payloads are decoded into memory at once: on 64-bit Windows it may
+# use 4 GB of address space.
+grep -q '^	large address aware$' <<<"$headers" || fail "not large-address-aware"
 # Only Windows' known DLLs, which the loader takes from the system folder
 # whatever lies beside the program; comctl32, ole32 and shell32 the program
 # loads itself, from there, when it needs them.
@@ -29,4 +33,4 @@ diff <(sed -n '/^"SETUP" DIALOG/,/^END/p' <<<"$resources") "$(dirname "$0")/data
     fail "the dialog template differs from tests/data/dialog-template.rc"
 diff <(sed -n '/^1 VERSIONINFO/,/^END/p' <<<"$resources") "$(dirname "$0")/data/version-info.rc" ||
     fail "the version information differs from tests/data/version-info.rc"
-echo "setup.exe: PE32 GUI, page-aligned, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources, dialog and version information as they should be"
+echo "setup.exe: PE32 GUI, page-aligned, large-address-aware, imports KERNEL32 USER32 GDI32 MSVCRT, asInvoker, resources, dialog and version information as they should be"

@@ -68,6 +68,10 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
     indexed[28] = 8;
     write("indexed.bmp", indexed);
     write("small.bmp", "BM");
+    // The two payloads (9 bytes and a sparse file, which costs no disk) held
+    // packed and decoded fill 1 GiB exactly; a byte more is refused.
+    if (truncate((folder + "/notes.txt").c_str(), (1 << 29) - 9) != 0) FAIL() << "no sparse file";
+    write("TOOL10.EXE", "a program!");
     const std::string folderRule = "defaultFolder: must be a folder below a drive's root, as C:\\Maker\\Product";
     // 40 fixed characters + "1.0" + "Tool" + 80 make the information text's 127.
     const std::pair<std::pair<std::string, std::string>, std::string> rows[] = {
@@ -107,6 +111,8 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"[[payload]]", "[[other]]"}, "payload: at least one [[payload]] is needed"},
         {{"time = \"file\"\n", ""}, "payload 2: time: missing"},
         {{"source = \"TOOL.EXE\"", "source = \"${BUILD}/tool.exe\""}, "accepted"},  // made by the build, not looked for
+        {{"source = \"TOOL.EXE\"", "source = \"TOOL10.EXE\""}, "payload: the files come to 536870913 bytes, held packed "
+          "and decoded at once: 1073741826 bytes is more than the 1073741824 a 32-bit installer can count on under 32-bit Windows"},
         {{"\"logo.bmp\"", "\"small.bmp\""}, "logo: not a bitmap (.bmp) file"},
         {{"\"logo.bmp\"", "\"indexed.bmp\""}, "logo: must have 24 or 32 bits a pixel, not 8"},
         {{"\"setup.ico\"", "\"logo.bmp\""}, "icon: not an icon (.ico) file"},

@@ -5,7 +5,10 @@
 // damaged copies of setup.exe, and by its fuzzer.)
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <zlib.h>
+
+#include <algorithm>
 
 #include "codec_support.h"
 #include "crc32.h"
@@ -121,6 +124,23 @@ TEST(PayloadChecks, VerdictOnEveryKindOfContainer)
         EXPECT_STREQ(verdict.reason, row.reason);
         EXPECT_EQ(decoded.bytes == text, row.container == v1 || row.container == v0);
     }
+#ifndef LZARI_SANITIZED  // the sanitizer's own memory leaves no room for a limit
+    // A well-formed container whose stream could stand for 4 GiB - 1 bytes,
+    // judged where the process may not map that much: no memory, which is
+    // no damage.
+    Bytes huge(version1Overhead + (1u << 22), 0);
+    std::copy(magicVersion1, magicVersion1 + 4, huge.begin());
+    writeLittleEndian32(&huge[huge.size() - 12], UINT32_MAX);
+    rlimit unlimited, tight;
+    getrlimit(RLIMIT_AS, &unlimited);
+    tight = unlimited;
+    tight.rlim_cur = rlim_t(3) << 30;
+    setrlimit(RLIMIT_AS, &tight);
+    PayloadVerdict verdict = judgePayload(huge.data(), uint32_t(huge.size()), "QRV.EXE", nullptr, 0);
+    setrlimit(RLIMIT_AS, &unlimited);
+    EXPECT_EQ(verdict.code, 347);
+    EXPECT_STREQ(verdict.reason, "not enough memory for its decoded bytes");
+#endif
 }
 
 // The program's own CRC-32 against zlib's: every length around its

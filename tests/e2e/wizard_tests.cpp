@@ -9,8 +9,10 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -294,6 +296,41 @@ TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderIns
     ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
     expectInstalled(chosen, user);
     EXPECT_EQ(changedPaths(before, snapshotTree("C:")), installPaths(user, chosen));
+}
+
+// A reinstall over an older version on a drive that fills (no file may grow
+// past 64 KiB: make test runs these alone, under that limit). The install
+// stops at the first file that does not fit, with the write's code (Wine
+// ends the write short, 228; Windows fails it, 223); the files before it
+// are new, that file and every other stay the older version's, and no
+// temporary file is left: the drive shows nothing else changed.
+TEST_F(Scenario, ADriveThatFillsLeavesTheOlderFilesWhole)
+{
+    const std::string older[] = {"QRV.EXE", "QRV.HLP", "DocReader.EXE", "HELP.QRD", "SHAPES.QRD"};
+    // The product, the file that does not fit, and the files it writes first.
+    const std::pair<const char*, std::vector<std::string>> rows[] = {{LARGE_SETUP, {}}, {REINSTALL_SETUP, {"QRV.EXE"}}};
+    for (const auto& [program, written] : rows) {
+        SCOPED_TRACE(program);
+        SHCreateDirectoryExA(nullptr, defaultFolder.c_str(), nullptr);
+        for (const std::string& name : older) writeWholeFile(defaultFolder + "\\" + name, "an older " + name);
+        DriveSnapshot before = snapshotTree("C:");
+        Wizard wizard = start("", program);
+        ASSERT_NO_FATAL_FAILURE(expectPrompt(wizard));
+        ASSERT_TRUE(wizard.click(IDC_INSTALL));
+        const std::regex box(R"(Fatal Error Code (223: can't write file|228: file write error) )" +
+                             std::string(written.empty() ? "QRV.EXE" : "QRV.HLP") + R"(\nWin Err Code -?\d+)");
+        std::string seen = wizard.dismissBox(60);
+        EXPECT_TRUE(std::regex_match(seen, box)) << seen;
+        EXPECT_EQ(wizard.waitForExit(), 1u);
+        std::string changed;
+        for (const std::string& name : written) changed += "\n  " + upperCase(defaultFolder + "\\" + name);
+        EXPECT_EQ(changedPaths(before, snapshotTree("C:")), changed);
+        for (const std::string& name : older) {
+            bool isNew = std::find(written.begin(), written.end(), name) != written.end();
+            EXPECT_TRUE(readWholeFile(defaultFolder + "\\" + name) == (isNew ? readWholeFile(sourceOf(name)) : "an older " + name))
+                << name << (isNew ? " is not the new file" : " is not the older file");
+        }
+    }
 }
 
 }  // namespace

@@ -35,6 +35,29 @@ BOOL WINAPI shortWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written,
     return SetLastError(ERROR_HANDLE_DISK_FULL), wrote;
 }
 BOOL WINAPI dosType(LPCSTR, LPDWORD type) { return *type = SCS_DOS_BINARY, TRUE; }
+void* noMemory(size_t, size_t) { return nullptr; }
+
+// The C runtime's calloc, as this program imports it (the decoder's
+// allocation among its callers), made to fail: its slot in the import table
+// pointed elsewhere.
+void failAllocations()
+{
+    auto base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); dll->Name; dll++) {
+        auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name, "calloc") != 0)
+                continue;
+            DWORD access;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &access);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(noMemory);
+        }
+    }
+}
 // The shell naming no folder, as Wine's for one not there: a path all the same.
 HRESULT WINAPI noFolder(HWND, int, HANDLE, DWORD, LPWSTR path)
 {
@@ -52,7 +75,8 @@ LPITEMIDLIST WINAPI browserChecksCom(LPBROWSEINFOW)
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-// --step [CALL] STEP [ARGUMENT...]: STEP is write FILE, shortcuts (for
+// --step [CALL] STEP [ARGUMENT...]: STEP is write NAME (in the current
+// folder, as the copy pass writes), shortcuts (for
 // USERPROFILE), browse, survey, resource NAME or extract NAME... (a table of
 // those payloads); CALL names a platform call to fail first.
 int runStep(int argc, char** argv)
@@ -67,6 +91,8 @@ int runStep(int argc, char** argv)
              platform.setFileTime = fails<ERROR_INVALID_PARAMETER, BOOL, HANDLE, const FILETIME*, const FILETIME*, const FILETIME*>;
          }},
         {"CloseHandle", [] { platform.closeHandle = fails<ERROR_INVALID_HANDLE, BOOL, HANDLE>; }},
+        {"MoveFileExA", [] { platform.moveFileEx = fails<ERROR_SHARING_VIOLATION, BOOL, LPCSTR, LPCSTR, DWORD>; }},
+        {"calloc", failAllocations},
         {"GetVersionExA", [] { platform.getVersionEx = fails<ERROR_INVALID_PARAMETER, BOOL, LPOSVERSIONINFOA>; }},
         {"GetBinaryTypeA", [] { platform.getBinaryType = fails<ERROR_FILE_NOT_FOUND, BOOL, LPCSTR, LPDWORD>; }},
         {"GetBinaryTypeA-dos", [] { platform.getBinaryType = dosType; }},
@@ -104,13 +130,18 @@ int runStep(int argc, char** argv)
 
 TEST(Engine, FatalErrorsAsTheUserMeetsThem)
 {
+    // The install folder: an older file that each failing write leaves as
+    // it is, a read-only one and a folder in a file's place, and one that a
+    // write replaces.
     ScratchFolder scratch;
-    std::string file = scratch / "QRV.EXE", cut = scratch / "CUT.EXE";
+    writeWholeFile(scratch / "QRV.EXE", "an older QRV.EXE");
+    writeWholeFile(scratch / "LOCKED.EXE", "locked");
+    SetFileAttributesA((scratch / "LOCKED.EXE").c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA((scratch / "FOLDER.EXE").c_str(), nullptr);
+    writeWholeFile(scratch / "REPLACED.EXE", "replace me");
+    DriveSnapshot before = snapshotTree(scratch.path);
     TestProfile noDesktop(false, true), groupIsFile;
     writeWholeFile(groupIsFile.path + "\\Start Menu\\Programs\\Arvendal", "a file");
-    std::string readOnly = scratch / "LOCKED.EXE";
-    writeWholeFile(readOnly, "locked");
-    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     TestProfile noPrograms(true, false);
     ScratchFolder shellUser;  // the shell's desktop folder is not there, its programs folder is
     CreateDirectoryA((shellUser / "Programs").c_str(), nullptr);
@@ -125,14 +156,18 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"extract VERSION0.LZ", ""}, "344: resource was compressed with the wrong version of LZARI"},
         {{"extract TRUNCATED.LZ", ""}, "346: can't decode resource TRUNCATED.LZ"},
         {{"extract WRONGBYTES.LZ", ""}, "348: resource WRONGBYTES.LZ is damaged"},
+        {{"calloc extract QRV.HLP", ""}, "347: not enough memory to decode resource QRV.HLP"},
         {{"extract QRV.HLP", ""}, ""},
         {{"extract EMPTY.LZ", ""}, ""},
-        {{"write " + readOnly, ""}, "212: can't delete file " + readOnly + "\nWin Err Code 5"},
-        {{"CreateFileA write " + file, ""}, "218: can't create file " + file + "\nWin Err Code 5"},
-        {{"WriteFile write " + file, ""}, "223: can't write file " + file + "\nWin Err Code 112"},
-        {{"WriteFile-short write " + cut, ""}, "228: file write error " + cut + "\nWin Err Code 39"},
-        {{"SetFileTime write " + file, ""}, "233: can't set file time " + file + "\nWin Err Code 87"},
-        {{"CloseHandle write " + file, ""}, "238: file close error " + file + "\nWin Err Code 6"},
+        {{"write LOCKED.EXE", ""}, "212: can't delete file LOCKED.EXE\nWin Err Code 5"},
+        {{"write FOLDER.EXE", ""}, "212: can't delete file FOLDER.EXE\nWin Err Code 5"},
+        {{"CreateFileA write QRV.EXE", ""}, "218: can't create file QRV.EXE\nWin Err Code 5"},
+        {{"WriteFile write QRV.EXE", ""}, "223: can't write file QRV.EXE\nWin Err Code 112"},
+        {{"WriteFile-short write CUT.EXE", ""}, "228: file write error CUT.EXE\nWin Err Code 39"},
+        {{"SetFileTime write QRV.EXE", ""}, "233: can't set file time QRV.EXE\nWin Err Code 87"},
+        {{"CloseHandle write QRV.EXE", ""}, "238: file close error QRV.EXE\nWin Err Code 6"},
+        {{"MoveFileExA write QRV.EXE", ""}, "212: can't delete file QRV.EXE\nWin Err Code 32"},
+        {{"write REPLACED.EXE", ""}, ""},
         {{"GetVersionExA survey", ""}, "72: can't get windows version\nWin Err Code 87"},
         {{"GetBinaryTypeA survey", ""}, "79: can't get architecture\nWin Err Code 2"},
         {{"GetBinaryTypeA-dos survey", ""}, "85: unsupported architecture"},
@@ -151,13 +186,15 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     for (const auto& [run, box] : rows) {
-        Wizard child(run.second, "\"" + std::string(self) + "\" --step " + run.first, isMessageBox);
+        Wizard child(run.second, "\"" + std::string(self) + "\" --step " + run.first, isMessageBox, 50, scratch.path);
         std::string seen = child.dismissBox(box.empty() ? 0 : 20), expected = box.empty() ? "no box" : "Fatal Error Code " + box;
         if (expected.size() > 5 && expected.substr(expected.size() - 5) == "Code ") seen = seen.substr(0, expected.size());
         EXPECT_EQ(seen, expected) << run.first;
         EXPECT_EQ(child.waitForExit(), box.empty() ? 0u : 1u) << run.first;
     }
-    EXPECT_EQ(readWholeFile(cut).size(), 4u) << "a short write leaves the file as far as it got";
+    // Every failed write left the old file (or none) and no temporary one.
+    EXPECT_EQ(changedPaths(before, snapshotTree(scratch.path)), "\n  " + upperCase(scratch / "REPLACED.EXE"));
+    EXPECT_EQ(readWholeFile(scratch / "REPLACED.EXE"), "new bytes");
     EXPECT_FALSE(folderExists(noDesktop.path + "\\Start Menu\\Programs\\Arvendal")) << "nothing after the desktop link";
     EXPECT_TRUE(fileExists(noPrograms / "Desktop\\QRV.lnk") && fileExists(shellUser / "Programs\\Arvendal\\QRV.lnk"));
 }

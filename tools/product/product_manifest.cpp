@@ -179,6 +179,26 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     return payload;
 }
 
+// The installer holds every payload twice at once: packed, in the program
+// it maps, and decoded, each file in a block of its own. A 32-bit process
+// on 32-bit Windows has 2 GiB of address space, which the system's DLLs,
+// the stacks and heaps and the gaps between them leave about half of in
+// pieces that large; a packed payload is at most about its file's size
+// (incompressible data). So the files may come to half of 1 GiB.
+constexpr uint64_t heldPayloadLimit = uint64_t(1) << 30;
+
+void checkMemoryNeeded(const std::vector<ProductPayload>& payloads, const Refusal& refuse)
+{
+    uint64_t total = 0;
+    struct stat info;
+    for (const ProductPayload& payload : payloads)
+        if (stat(payload.source.c_str(), &info) == 0) total += uint64_t(info.st_size);  // a build's file counts once made
+    if (2 * total > heldPayloadLimit)
+        refuse("payload", "the files come to " + std::to_string(total) + " bytes, held packed and decoded at once: " +
+                              std::to_string(2 * total) + " bytes is more than the " + std::to_string(heldPayloadLimit) +
+                              " a 32-bit installer can count on under 32-bit Windows");
+}
+
 }  // namespace
 
 ProductManifest readProductManifest(const std::string& path, const std::string& buildFolder)
@@ -227,6 +247,7 @@ ProductManifest readProductManifest(const std::string& path, const std::string& 
             refuse("payload " + std::to_string(i + 1), "name \"" + payload.name + "\" is given twice (letter case aside)");
         product.payloads.push_back(payload);
     }
+    checkMemoryNeeded(product.payloads, refuse);
     // The shortcuts point at the product's name with ".EXE" in the install
     // folder: the first row must be that file.
     if (upperCaseName(product.payloads[0].name) != upperCaseName(product.productName + ".EXE"))
