@@ -10,7 +10,7 @@
 // The bits waiting to be read are kept in a machine word: 64 bits where
 // the registers have them, 32 on the 32-bit target, where a 64-bit shift
 // takes several instructions and registers are few.
-#ifdef __i386__
+#ifdef LZARI_WORD32
 using BitWindow = uint32_t;
 #else
 using BitWindow = uint64_t;
@@ -87,49 +87,59 @@ inline uint32_t bytesConsumed(const BitReader& reader)
     return uint32_t((bitsRead + 7) / 8);
 }
 
-// x / total, truncated, for any 32-bit x, by a multiplication with
-// reciprocal = (2^32 - 1) / total. reciprocal * total > 2^32 - total, so
-// the product's top half falls short of x / total by less than
-// x / 2^32 < 1: it is the quotient or one less, and the remainder tells.
-// The 32-bit target's way, where a 64-bit product's top half is dear.
-inline uint32_t divideByTotal(uint32_t x, uint32_t total, uint32_t reciprocal)
+// ---- division by a reciprocal --------------------------------------------
+// Two divisors change with every symbol: the symbol model's total, which
+// narrows the interval, and the narrowed range, which scales the next
+// target. Each one's reciprocal is computed as soon as the divisor is
+// known, while other work goes on, so that the division on the decoder's
+// critical path becomes a multiplication. Both divisors lie in 1 .. 2^17
+// (no range is 0: a code's interval is at least one unit wide), the
+// dividends below 2^32. Either way the quotient is exact.
+#ifdef LZARI_WORD32
+// 32 x 32 -> 64 bits and one correction: for reciprocal = (2^32 - 1) / d,
+// truncated, 2^32 - d <= reciprocal * d < 2^32, so that x * reciprocal /
+// 2^32 is at most x / d and more than x / d - x / 2^32 > x / d - 1: its top
+// half is the quotient or one less, and the remainder x - top half * d
+// (below 2d) tells which. For d = 1 the top half is x - 1 (0 for x = 0),
+// and the remainder 1 adds the one back.
+inline Reciprocal reciprocalOf(uint32_t divisor) { return 0xFFFFFFFFu / divisor; }
+inline uint32_t divideByReciprocal(uint32_t x, uint32_t divisor, Reciprocal reciprocal)
 {
     uint32_t quotient = uint32_t((uint64_t(x) * reciprocal) >> 32);
-    return quotient + (x - quotient * total >= total ? 1 : 0);
+    return quotient + (x - quotient * divisor >= divisor ? 1 : 0);
 }
-
-#ifdef __SIZEOF_INT128__
-// With 64-bit registers, no correction: for a divisor d of at most 2^17 and
-// reciprocal = 2^64 / d rounded up, reciprocal * d = 2^64 + e, 0 <= e < d,
-// and x * reciprocal / 2^64 exceeds x / d by x * e / (d * 2^64), less than
-// 1 / d as x * e < 2^32 * 2^17 < 2^64. x / d lies at least 1 / d below the
-// next integer unless it is one, so the product's top half is the quotient
-// itself. (For d = 1 the reciprocal, 2^64, wraps to 0.)
-using TotalReciprocal = uint64_t;
-inline TotalReciprocal reciprocalOf(uint32_t total) { return UINT64_MAX / total + 1; }
-inline uint32_t quotientByReciprocal(uint32_t x, uint64_t reciprocal)
+#else
+// 32 x 64 -> 128 bits, no correction: for reciprocal = 2^64 / d rounded up,
+// reciprocal * d = 2^64 + e, 0 <= e < d, and x * reciprocal / 2^64 exceeds
+// x / d by x * e / (d * 2^64), less than 1 / d as x * e < 2^32 * 2^17 <
+// 2^64. x / d lies at least 1 / d below the next integer unless it is one,
+// so the product's top half is the quotient itself. For d = 1 the
+// reciprocal, 2^64, wraps to 0: a caller that may divide by 1 says so.
+inline Reciprocal reciprocalOf(uint32_t divisor) { return UINT64_MAX / divisor + 1; }
+inline uint32_t divideByReciprocal(uint32_t x, uint32_t, Reciprocal reciprocal)
 {
     __extension__ using Product = unsigned __int128;
     return uint32_t((Product(x) * reciprocal) >> 64);
 }
-inline uint32_t divideByTotal(uint32_t x, uint32_t, TotalReciprocal reciprocal)
-{
-    return quotientByReciprocal(x, reciprocal);
-}
-#else
-using TotalReciprocal = uint32_t;
-inline TotalReciprocal reciprocalOf(uint32_t total) { return 0xFFFFFFFFu / total; }
 #endif
 
-// Keeps what the next target's division needs of a narrowed range: its
-// reciprocal (no range is 0: a code's interval is at least one unit wide).
+// Keeps what the next target's division needs of a narrowed range.
 inline void noteNarrowedRange(RangeCoder& coder, uint32_t range)
 {
-#ifdef __SIZEOF_INT128__
+    coder.narrowedRange = range;
     coder.narrowedReciprocal = reciprocalOf(range);
     coder.doublings = 0;
+}
+
+// numerator / the narrowed range, truncated.
+inline uint32_t divideByNarrowedRange(uint32_t numerator, const RangeCoder& coder)
+{
+#ifdef LZARI_WORD32
+    return divideByReciprocal(numerator, coder.narrowedRange, coder.narrowedReciprocal);
 #else
-    (void)coder, (void)range;
+    // A range of 1 has the reciprocal 2^64, kept as 0: its quotient is the
+    // numerator itself.
+    return coder.narrowedReciprocal ? divideByReciprocal(numerator, 0, coder.narrowedReciprocal) : numerator;
 #endif
 }
 
@@ -138,30 +148,22 @@ inline void startDecoding(RangeCoder& coder, BitReader& reader, const uint8_t* i
                           uint32_t limit)
 {
     reader = BitReader{input, start, limit, 0, 0};
-    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0};
+    coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0, 0};
     noteNarrowedRange(coder, rangeFull);
     coder.codeOffset = readBits(reader, 17);
 }
 
 // The target's place in the current interval, scaled to `total`:
-// (numerator = (codeOffset + 1) * total - 1) / range.
-inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t range, uint32_t total)
+// ((codeOffset + 1) * total - 1) / range. Each doubling of the widening
+// doubles the interval, so that the range is the narrowed one times
+// 2^doublings, and the quotient is (numerator >> doublings) / narrowed
+// range: nested floors of a division are one. The narrowed range's
+// reciprocal was computed as soon as it was known, while the widening went
+// on.
+inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t total)
 {
-#ifdef __SIZEOF_INT128__
-    // Each doubling of the widening doubles the interval, so that the range
-    // is the narrowed one times 2^doublings, and the quotient is
-    // (numerator >> doublings) / narrowed range: nested floors of a
-    // division are one. Its reciprocal was computed as soon as the
-    // narrowed range was known, while the widening went on, and makes the
-    // quotient exact, as for the total (the shifted numerator is below
-    // 2^32, the range at most 2^17). A range of 1 has the reciprocal 2^64,
-    // kept as 0: its quotient is the numerator itself.
-    (void)range;
     uint32_t numerator = ((coder.codeOffset + 1) * total - 1) >> coder.doublings;
-    return coder.narrowedReciprocal ? quotientByReciprocal(numerator, coder.narrowedReciprocal) : numerator;
-#else
-    return ((coder.codeOffset + 1) * total - 1) / range;
-#endif
+    return divideByNarrowedRange(numerator, coder);
 }
 
 // The widening as the decoder needs it: only the number of doublings, as
@@ -195,12 +197,12 @@ inline int widenForDecoding(RangeCoder& coder)
 // the distance model's total is a constant, which the compiler's own
 // multiplication already divides by).
 inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range, uint32_t total, uint32_t upperCum,
-                            uint32_t lowerCum, TotalReciprocal reciprocal = 0)
+                            uint32_t lowerCum, Reciprocal reciprocal = 0)
 {
     uint32_t oldLow = coder.rangeLow;
     if (reciprocal) {
-        coder.rangeHigh = oldLow + divideByTotal(range * upperCum, total, reciprocal);
-        coder.rangeLow = oldLow + divideByTotal(range * lowerCum, total, reciprocal);
+        coder.rangeHigh = oldLow + divideByReciprocal(range * upperCum, total, reciprocal);
+        coder.rangeLow = oldLow + divideByReciprocal(range * lowerCum, total, reciprocal);
     } else {
         narrowInterval(coder, range, total, upperCum, lowerCum);
     }
@@ -233,9 +235,9 @@ inline int decodeSymbol(RangeCoder& coder, BitReader& reader, LateCount& late)
     uint32_t total = late.total;
     // Known before the symbol: computed while the division by the range,
     // which waits for the last symbol's interval, is under way.
-    TotalReciprocal reciprocal = reciprocalOf(total);
+    Reciprocal reciprocal = reciprocalOf(total);
     uint32_t range = coder.rangeHigh - coder.rangeLow;
-    int s = findSymbol<vectors>(decodeTarget(coder, range, total), late.index);
+    int s = findSymbol<vectors>(decodeTarget(coder, total), late.index);
     consumeInterval(coder, reader, range, total, symbolCumFreqWithLate(s - 1, late.index),
                     symbolCumFreqWithLate(s, late.index), reciprocal);
     int code = charOfSymbol[s];
@@ -249,7 +251,7 @@ inline int decodeSymbol(RangeCoder& coder, BitReader& reader, LateCount& late)
 inline int decodeDistance(RangeCoder& coder, BitReader& reader)
 {
     uint32_t range = coder.rangeHigh - coder.rangeLow;
-    int d = distanceOfTarget[decodeTarget(coder, range, distanceTotal)];
+    int d = distanceOfTarget[decodeTarget(coder, distanceTotal)];
     consumeInterval(coder, reader, range, distanceTotal, distanceCumFreq[d], distanceCumFreq[d + 1]);
     return d;
 }

@@ -7,7 +7,7 @@
 #include "lzari_model.h"
 
 // Starts a coding run on the output area (outputBuffer, outputPos).
-inline void startEncoding(RangeCoder& coder) { coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0}; }
+inline void startEncoding(RangeCoder& coder) { coder = RangeCoder{0, rangeFull, 0, 0, 0, 0, 0, 0, 0}; }
 
 // Appends the low n bits of `bits` (n <= 32), most significant first, and
 // passes every completed byte to the output.

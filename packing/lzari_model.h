@@ -76,7 +76,7 @@ LZARI_SSE2 inline int leadingAbove(const uint16_t* values, __m128i bound)
                        << 16;
     uint32_t high = uint32_t(
         _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpgt_epi16(_mm_load_si128(v + 4), bound), _mm_setzero_si128())));
-#ifdef __i386__
+#ifdef LZARI_WORD32
     // Without a 64-bit count instruction: the low half, then the high.
     return ~low ? __builtin_ctz(~low) : 32 + __builtin_ctz(~high);
 #else

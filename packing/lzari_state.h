@@ -49,6 +49,22 @@ extern bool outputFailed;  // set when the encoder's output could not grow
 extern uint8_t historyRing[encoderRingSize];
 extern int16_t writePos;
 
+// ---- the word the arithmetic works in ---------------------------------
+// The 32-bit program divides by a 32-bit reciprocal with a correction and
+// reads its bits through a 32-bit window, where 64-bit shifts and products
+// take several instructions and registers are few; with 64-bit registers
+// both are 64 bits wide. The host builds the 32-bit way too, as a variant
+// of its own (LZARI_FORCE_WORD32), so that every machine tests the code
+// that only the shipped program runs.
+#if defined(__i386__) || defined(LZARI_FORCE_WORD32)
+#define LZARI_WORD32 1
+using Reciprocal = uint32_t;
+#elif defined(__SIZEOF_INT128__)  // the 64-bit way multiplies into 128 bits
+using Reciprocal = uint64_t;
+#else
+#error "a 64-bit build needs 128-bit integers"
+#endif
+
 // ---- the arithmetic coder ---------------------------------------------
 // The registers of one coding run. They live in the coding call's own
 // frame rather than in globals: the compiler can keep them in registers
@@ -62,10 +78,10 @@ struct RangeCoder {
     // how many there are; the decoder's are in its reader.
     uint64_t bitBuffer;
     int bitCount;
-    // Decoder, with 64-bit registers: the last narrowed range's reciprocal,
-    // 2^64 / range rounded up, modulo 2^64 (so 0 for a range of 1); and how
-    // often that range was doubled since.
-    uint64_t narrowedReciprocal;
+    // Decoder: the last narrowed range, its reciprocal (reciprocalOf), and
+    // how often that range was doubled since.
+    uint32_t narrowedRange;
+    Reciprocal narrowedReciprocal;
     int doublings;
 };
 

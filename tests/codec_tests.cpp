@@ -77,24 +77,31 @@ TEST(Codec, KnownVectorsBothWays)
     }
 }
 
-// The decoder divides by the symbol model's total with its reciprocal: one
-// correction step with a 32-bit reciprocal (the 32-bit build), none with a
-// 64-bit one. Both give the format's quotient for every 32-bit dividend:
-// those next to the multiples of the total, where a quotient one short
-// would show, and the largest.
-TEST(Codec, DivisionByTheTotalsReciprocalIsExact)
+// The decoder divides by the symbol model's total and by the narrowed range
+// with their reciprocals: one correction step with a 32-bit reciprocal (the
+// 32-bit program's way, the Word32 variant's), none with a 64-bit one. Each
+// gives the format's quotient for every 32-bit dividend: those next to the
+// multiples of the divisor, where a quotient one short would show, and the
+// largest; for every total and every range (1 .. 2^17) at their edges.
+TEST(Codec, DivisionByAReciprocalIsExact)
 {
     std::mt19937 generator(7);
-    for (uint32_t total : {314u, 315u, 1000u, 4096u, 12345u, 0x7FFEu, 0x7FFFu}) {
-        std::vector<uint32_t> dividends = {0, 1, total - 1, total, UINT32_MAX, UINT32_MAX - UINT32_MAX % total,
-                                           UINT32_MAX - UINT32_MAX % total - 1};
+    for (uint32_t divisor : {1u, 2u, 3u, 314u, 315u, 1000u, 4096u, 12345u, 0x7FFEu, 0x7FFFu, 0x8000u, 0xFFFFu, 0x10001u,
+                             0x1FFFFu, 0x20000u}) {
+        std::vector<uint32_t> dividends = {0, 1, divisor - 1, divisor, UINT32_MAX, UINT32_MAX - UINT32_MAX % divisor,
+                                           UINT32_MAX - UINT32_MAX % divisor - 1};
         for (int k = 0; k < 2000; k++) {
-            uint32_t multiple = total * (generator() % (UINT32_MAX / total));
-            dividends.insert(dividends.end(), {multiple, multiple - 1, multiple + total - 1, uint32_t(generator())});
+            uint32_t multiple = divisor * (generator() % (UINT32_MAX / divisor));
+            dividends.insert(dividends.end(), {multiple, multiple - 1, multiple + divisor - 1, uint32_t(generator())});
         }
+        RangeCoder coder;
+        noteNarrowedRange(coder, divisor);
         for (uint32_t x : dividends) {
-            ASSERT_EQ(divideByTotal(x, total, 0xFFFFFFFFu / total), x / total) << x << " / " << total << ", 32 bits";
-            ASSERT_EQ(divideByTotal(x, total, reciprocalOf(total)), x / total) << x << " / " << total;
+            ASSERT_EQ(divideByNarrowedRange(x, coder), x / divisor) << x << " / the range " << divisor;
+            // (A total is never 1, which the 64-bit reciprocal cannot hold.)
+            if (divisor > 1) {
+                ASSERT_EQ(divideByReciprocal(x, divisor, reciprocalOf(divisor)), x / divisor) << x << " / " << divisor;
+            }
         }
     }
 }
