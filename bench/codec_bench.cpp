@@ -37,7 +37,7 @@ std::vector<uint8_t> lzariCompressBest(const std::vector<uint8_t>& input)
 
 std::vector<uint8_t> lzariDecompress(const std::vector<uint8_t>& packed, size_t)
 {
-    BufferResult result = lzariDecode(packed.data(), uint32_t(packed.size()));
+    BufferResult result = lzariDecode(packed.data(), uint32_t(packed.size())).bytes;
     std::vector<uint8_t> output(result.data, result.data + result.size);
     free(result.data);
     return output;

@@ -63,7 +63,7 @@ int main(int argc, char** argv)
     });
     bool same = true;
     double decode = bestSeconds(runs, [&] {
-        BufferResult unpacked = lzariDecode(packed.data, packed.size);
+        BufferResult unpacked = lzariDecode(packed.data, packed.size).bytes;
         same = same && unpacked.size == input.size() && std::memcmp(unpacked.data, input.data(), input.size()) == 0;
         std::free(unpacked.data);
     });
@@ -78,9 +78,9 @@ int main(int argc, char** argv)
     volatile uint32_t crc = 0;
     double decodeOnly = 1e9, decodeAndCheck = 1e9;
     for (int run = 0; run < runs; run++) {
-        decodeOnly = std::min(decodeOnly, bestSeconds(1, [&] { std::free(lzariDecode(packed.data, packed.size).data); }));
+        decodeOnly = std::min(decodeOnly, bestSeconds(1, [&] { std::free(lzariDecode(packed.data, packed.size).bytes.data); }));
         decodeAndCheck = std::min(decodeAndCheck, bestSeconds(1, [&] {
-            BufferResult unpacked = lzariDecode(packed.data, packed.size);
+            BufferResult unpacked = lzariDecode(packed.data, packed.size).bytes;
             crc = crc32Update(0, unpacked.data, unpacked.size);
             std::free(unpacked.data);
         }));
@@ -92,7 +92,7 @@ int main(int argc, char** argv)
         best = lzariEncodeBest(input.data(), uint32_t(input.size()));
     });
     double decodeBest = bestSeconds(runs, [&] {
-        BufferResult unpacked = lzariDecode(best.data, best.size);
+        BufferResult unpacked = lzariDecode(best.data, best.size).bytes;
         same = same && unpacked.size == input.size() && std::memcmp(unpacked.data, input.data(), input.size()) == 0;
         std::free(unpacked.data);
     });

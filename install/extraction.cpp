@@ -17,6 +17,7 @@ constexpr WORD rcDataType = 10;  // RT_RCDATA
 // worker runs, and the rest only once the worker has ended.
 HANDLE worker;
 std::atomic<uint32_t> finishedBytes{0};  // decoded bytes of the rows done
+std::atomic<uint32_t> rowBytes{0};       // decoded bytes of the row under way
 std::atomic<uint32_t> totalBytes{0};     // of every row, as the length fields give them
 // The end of the pass is told to the dialog once, by whichever of the two
 // threads comes second: the worker ending, or the dialog asking to be told.
@@ -43,7 +44,7 @@ uint32_t promisedLength(const char* name)
     ResourceData packed;
     PayloadFields fields;
     if (findResourceData(name, rcDataType, &packed) || !readPayloadFields(packed.data, packed.size, &fields)) return 0;
-    return fields.textLength <= payloadLengthBound(fields.streamSize) ? fields.textLength : 0;
+    return fields.decodedLength <= payloadLengthBound(fields.streamSize) ? fields.decodedLength : 0;
 }
 
 // One row decoded into its place: 0, or the code it fails with.
@@ -51,11 +52,11 @@ int extractRow(PayloadEntry& row, ResourceData checks)
 {
     ResourceData packed;
     if (int code = findResourceData(row.fileName, rcDataType, &packed)) return code;
-    PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size);
+    PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size, &rowBytes);
     row.data = verdict.container.decoded.data;
     row.size = verdict.container.decoded.size;
     if (verdict.code) return verdict.code;
-    row.fileTime = payloadFileTime;
+    row.fileTime = verdict.container.fields.fileTime;
     return 0;
 }
 
@@ -112,7 +113,7 @@ int extractionPosition()
     // Between two rows the sum may count the last row twice for a moment:
     // the bar never moves back, and its end is the pass's.
     static int shown = 0;
-    uint64_t done = uint64_t(finishedBytes) + lzariDecodedBytes.load(std::memory_order_relaxed);
+    uint64_t done = uint64_t(finishedBytes) + rowBytes.load(std::memory_order_relaxed);
     uint32_t total = totalBytes;
     int position = total ? int(done * extractionRange / total) : 0;
     if (position > shown) shown = position < extractionRange ? position : extractionRange - 1;

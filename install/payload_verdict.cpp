@@ -7,39 +7,26 @@
 #include "fatal_codes.h"
 #include "payload_checks.h"
 
-namespace {
-
-int32_t versionByMagic(const uint8_t* container, uint32_t size)
+DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, std::atomic<uint32_t>* progress)
 {
-    if (size < 4) return -1;
-    if (memcmp(container, magicVersion0, 4) == 0) return 0;
-    if (memcmp(container, magicVersion1, 4) == 0) return 1;
-    return -1;
-}
-
-}  // namespace
-
-DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
-{
-    DecodedContainer result{{nullptr, 0}, versionByMagic(container, size), nullptr, false, false, {}};
+    DecodedContainer result{{nullptr, 0}, containerVersion(container, size), nullptr, false, false, {}};
     result.hasFields = readPayloadFields(container, size, &result.fields);
     const PayloadFields& fields = result.fields;
     if (result.version < 0) result.fault = "not an LZARI container";
     else if (!result.hasFields) result.fault = "a container cut short before its fields";
     // A lying length would otherwise be allocated, and garbage decoded.
-    else if (fields.textLength > payloadLengthBound(fields.streamSize))
+    else if (fields.decodedLength > payloadLengthBound(fields.streamSize))
         result.fault = "damaged container: its length field is more than its stream can hold";
     if (result.fault) return result;
-    result.decoded = lzariDecode(container, size);
-    if (fields.textLength == 0) {
+    LzariDecoded decoded = lzariDecode(container, size, progress);
+    result.decoded = decoded.bytes;
+    if (fields.decodedLength == 0) {
         // An empty file's stream is empty too.
         if (fields.streamSize != 0) result.fault = "damaged container: its length field reads 0 but its stream is not empty";
-    } else if (!result.decoded.data) {
-        // Past the checks above, the decoder refuses nothing but a block it
-        // cannot allocate.
+    } else if (decoded.outOfMemory) {
         result.outOfMemory = true;
         result.fault = "not enough memory for its decoded bytes";
-    } else if (!lzariDecodeConsumedExactly()) {
+    } else if (!decoded.consumedExactly) {
         free(result.decoded.data);
         result.decoded = BufferResult{nullptr, 0};
         result.fault = "damaged or truncated container";
@@ -48,9 +35,9 @@ DecodedContainer decodeContainer(const uint8_t* container, uint32_t size)
 }
 
 PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char* name, const uint8_t* checks,
-                            uint32_t checksSize)
+                            uint32_t checksSize, std::atomic<uint32_t>* progress)
 {
-    PayloadVerdict verdict{0, "", decodeContainer(container, size), false, 0, 0};
+    PayloadVerdict verdict{0, "", decodeContainer(container, size, progress), false, 0, 0};
     const DecodedContainer& decoded = verdict.container;
     // The check value comes from the file itself: the containers have no
     // checksum, and a damaged stream can decode to the right length with

@@ -20,10 +20,10 @@ struct DecodedContainer {
 
 // No magic; too short for its version's fields; a length field that no
 // stream of its size can honestly fill (refused before anything is
-// allocated); a length of 0 over a stream that is not empty; a decode that
-// fails or does not end where a well-formed stream ends. Decodes through
-// lzariDecode, which sets payloadFormatVersion and payloadFileTime.
-DecodedContainer decodeContainer(const uint8_t* container, uint32_t size);
+// allocated); a length of 0 over a stream that is not empty; no memory for
+// the bytes; a decode that does not end where a well-formed stream ends.
+// The decode counts its progress in `progress` (when given).
+DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, std::atomic<uint32_t>* progress = nullptr);
 
 struct PayloadVerdict {
     int code;              // 0: taken; else the code the installer stops with (344, 346, 347, 348)
@@ -44,4 +44,4 @@ struct PayloadVerdict {
 // the records are not looked at (a program without them is refused before
 // any payload).
 PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char* name, const uint8_t* checks,
-                            uint32_t checksSize);
+                            uint32_t checksSize, std::atomic<uint32_t>* progress = nullptr);

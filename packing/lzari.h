@@ -3,8 +3,9 @@
 // match lengths share one adaptive model of 314 symbols; match distances use
 // a fixed model of 4096 codes.
 //
-// Both directions share one set of process-wide tables and registers, so
-// neither is reentrant: one call at a time, on one thread.
+// Every call keeps its state (its model, its coder, its ring or output) to
+// itself, passed from step to step: calls on several threads at once never
+// meet. The constant tables are built once, when the program starts.
 #pragma once
 
 #include <atomic>
@@ -19,12 +20,37 @@ struct BufferResult {
     uint32_t size;
 };
 
+// The decoder's paths, each for processors with more than the one before:
+// the plain one; SSE2's vectors; and the same compiled for AVX2, BMI2 and
+// LZCNT (one-step counts of leading bits, and vectors broadcast in one
+// step). The best the processor has is asked once, when the program starts.
+enum LzariDecodePath { lzariPlainPath, lzariSse2Path, lzariAvx2Path };
+LzariDecodePath lzariBestDecodePath();
+
+// What one decode gives: the bytes, what the container declared, and how
+// its stream was read.
+struct LzariDecoded {
+    BufferResult bytes;
+    int32_t version;      // by the magic: 0 ("LZar"), 1 ("LzaR"), -1 (neither)
+    FILETIME fileTime;    // version 1's trailer; zero otherwise
+    // The container offset where the reading of the stream ended, as a
+    // reader fetching one byte whenever it needs a bit would count it; 0
+    // when nothing was decoded.
+    uint32_t endOfReading;
+    // Read exactly as a well-formed stream is read: to its end and one or
+    // two bytes into the length field, no further and no shorter. A
+    // truncated, extended or damaged stream almost always fails this; it is
+    // a plausibility check, not a checksum.
+    bool consumedExactly;
+    bool outOfMemory;  // the block for the bytes could not be had
+};
+
 // Decodes a container of either version into a new block of exactly the
-// length its length field gives. Sets `payloadFormatVersion` and
-// `payloadFileTime` from the magic before anything can fail, and leaves them
-// alone for a container with neither magic.
+// length its length field gives, on `path` (a lower one than the best, for
+// tests), adding what it has written to `progress` (when given) every 64
+// KiB, for another thread to read.
 //
-// Returns the null result for: a length of 0 (an empty file); a container
+// No block (`bytes` null) for: a length of 0 (an empty file); a container
 // too short for its fields (under 8 bytes, under 16 for version 1); a stream
 // magic that is not "LZar" in any letter case; no memory.
 //
@@ -32,32 +58,8 @@ struct BufferResult {
 // makes the decoder read outside the container (past its end the stream
 // reads as 0 bits) or write past the length: `size` is always the length.
 // Once the stream has run out, decoding stops and the rest stays zeros.
-// `lzariDecodeConsumedExactly` tells whether the last decode ended where a
-// well-formed stream ends.
-BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize);
-
-// The decoder's paths, each for processors with more than the one before:
-// the plain one; SSE2's vectors; and the same compiled for AVX2, BMI2 and
-// LZCNT (one-step counts of leading bits, and vectors broadcast in one
-// step). `lzariDecodePath` starts as the best the processor has, asked at
-// run time; a test may set a lower one to take it.
-enum LzariDecodePath { lzariPlainPath, lzariSse2Path, lzariAvx2Path };
-extern LzariDecodePath lzariDecodePath;
-LzariDecodePath lzariBestDecodePath();
-
-// The bytes the running decode has written so far, updated every 64 KiB:
-// another thread may read it to show the decode's progress.
-extern std::atomic<uint32_t> lzariDecodedBytes;
-
-// True when the last successful decode read its coded stream exactly as a
-// well-formed stream is read: to its end and one or two bytes into the
-// length field, no further and no shorter. A truncated, extended or damaged stream
-// almost always fails this; it is a plausibility check, not a checksum.
-bool lzariDecodeConsumedExactly();
-
-// The container offset where the last decode's reading of its stream ended,
-// as a reader fetching one byte whenever it needs a bit would count it.
-uint32_t lzariDecodeEndOfReading();
+LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::atomic<uint32_t>* progress = nullptr,
+                         LzariDecodePath path = lzariBestDecodePath());
 
 // Encodes `sourceSize` bytes into a new version-0 container ("LZar", coded
 // stream, length). The output depends on the input alone. An empty input

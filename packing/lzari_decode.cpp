@@ -8,41 +8,22 @@
 
 #include "ascii_case.h"
 #include "lzari.h"
-#include "lzari_decoder.h"
-
-// Where the last decode's stream ends: the start of its length field. A
-// well-formed stream's reading ends one or two bytes into that field, since
-// the 17-bit code window runs ahead of the last bit the coder settled.
-static uint32_t lengthFieldPos;
-static uint32_t lastInputPos;
-
-std::atomic<uint32_t> lzariDecodedBytes{0};
+#include "lzari_decode_steps.h"
 
 // How much output the decoder writes between two progress reports: often
 // enough for a bar to move smoothly, rarely enough to cost nothing.
 constexpr uint32_t progressInterval = 64 * 1024;
 
-// Sets the version and time stamp as the magic says, and trims the time
-// stamp off a version-1 container. Returns the size without the trailer,
-// or 0 when the container cannot hold its fields.
-static uint32_t classifyContainer(const uint8_t* container, uint32_t containerSize)
-{
-    if (containerSize < 4) return 0;
-    if (memcmp(container, magicVersion0, 4) == 0) {
-        payloadFormatVersion = 0;
-    } else if (memcmp(container, magicVersion1, 4) == 0) {
-        payloadFormatVersion = 1;
-        if (containerSize < version1Overhead) {
-            // No room for a trailer: a stamp from these bytes would be
-            // meaningless, and a stale one must not pass for this file's.
-            payloadFileTime = FILETIME{0, 0};
-            return 0;
-        }
-        containerSize -= 8;
-        payloadFileTime = readFileTime(container + containerSize);
-    }
-    return containerSize < version0Overhead ? 0 : containerSize;
-}
+// One decode's state: its model, its coder and reader (copied into the
+// loop's frame while it runs), the block it writes and whom it tells.
+struct DecodeRun {
+    SymbolModel model;
+    RangeCoder coder;
+    BitReader reader;
+    uint8_t* output;
+    uint32_t length;
+    std::atomic<uint32_t>* progress;
+};
 
 // The stream repeats the magic, and any mix of letter case passes.
 static bool streamMagicMatches(const uint8_t* container)
@@ -85,18 +66,19 @@ static void copyMatch(uint8_t* output, uint32_t position, uint32_t distance, uin
 }
 
 template <bool vectors>
-static inline void decodeText(RangeCoder& coderState, BitReader& readerState)
+static inline void decodeText(DecodeRun& run)
 {
     // Copies in this call's own frame, whose addresses nothing else holds:
     // the byte stores through `output` may alias anything the caller's
     // registers live in, which would keep them in memory, each symbol
     // waiting on their stores and loads; these the compiler can keep in
     // registers.
-    RangeCoder coder = coderState;
-    BitReader reader = readerState;
-    uint8_t* output = outputBuffer;
+    RangeCoder coder = run.coder;
+    BitReader reader = run.reader;
+    SymbolModel& model = run.model;
+    uint8_t* output = run.output;
     uint32_t position = 0;
-    const uint32_t end = textLength;
+    const uint32_t end = run.length;
     // A well-formed stream is read at most two bytes into the length field
     // (the last four bytes before the limit), and the reader fetches at most
     // a window's bytes ahead. Reading further, the stream has run out: what
@@ -104,11 +86,11 @@ static inline void decodeText(RangeCoder& coderState, BitReader& readerState)
     // the rest of the block stays zeros. A length that no stream fills then
     // costs no more than the stream itself.
     const uint64_t runOut = uint64_t(reader.inputLimit) - 2 + sizeof(BitWindow);
-    LateCount late = {0, symbolTotal()};
+    LateCount late = {0, symbolTotal(model)};
     while (position < end && reader.inputPos <= runOut) {
         const uint32_t stretchEnd = end - position > progressInterval ? position + progressInterval : end;
         while (position < stretchEnd && reader.inputPos <= runOut) {
-            int code = decodeSymbol<vectors>(coder, reader, late);
+            int code = decodeSymbol<vectors>(model, coder, reader, late);
             if (code < firstMatchCode) {
                 output[position++] = uint8_t(code);
                 continue;
@@ -121,25 +103,20 @@ static inline void decodeText(RangeCoder& coderState, BitReader& readerState)
             copyMatch(output, position, distance, length, end);
             position += length;
         }
-        lzariDecodedBytes.store(position, std::memory_order_relaxed);
+        if (run.progress) run.progress->store(position, std::memory_order_relaxed);
     }
-    outputPos = position;
-    coderState = coder;
-    readerState = reader;
+    run.coder = coder;
+    run.reader = reader;
 }
 
 // The loop for processors without SSE2, and with it: everything it calls
 // compiled into it, so that the vector paths meet no call.
-static void decodeTextPlain(RangeCoder& coder, BitReader& reader) { decodeText<false>(coder, reader); }
+static void decodeTextPlain(DecodeRun& run) { decodeText<false>(run); }
 #ifdef LZARI_VECTORS
-LZARI_SSE2 __attribute__((flatten)) static void decodeTextWithVectors(RangeCoder& coder, BitReader& reader)
+LZARI_SSE2 __attribute__((flatten)) static void decodeTextWithVectors(DecodeRun& run) { decodeText<true>(run); }
+__attribute__((target("avx2,bmi,bmi2,lzcnt"), flatten)) static void decodeTextWithAvx2(DecodeRun& run)
 {
-    decodeText<true>(coder, reader);
-}
-__attribute__((target("avx2,bmi,bmi2,lzcnt"), flatten)) static void decodeTextWithAvx2(RangeCoder& coder,
-                                                                                        BitReader& reader)
-{
-    decodeText<true>(coder, reader);
+    decodeText<true>(run);
 }
 #endif
 
@@ -153,7 +130,9 @@ static bool processorHasLzcnt()
 }
 #endif
 
-LzariDecodePath lzariBestDecodePath()
+// The processor's best, asked when the program starts: CPUID costs a trip
+// out of a virtual machine, too dear for every decode.
+static LzariDecodePath processorsBestPath()
 {
 #ifdef LZARI_VECTORS
     __builtin_cpu_init();
@@ -162,47 +141,53 @@ LzariDecodePath lzariBestDecodePath()
 #endif
     return lzariPlainPath;
 }
+static const LzariDecodePath bestPath = processorsBestPath();
 
-LzariDecodePath lzariDecodePath = lzariBestDecodePath();
+LzariDecodePath lzariBestDecodePath() { return bestPath; }
 
-BufferResult lzariDecode(const uint8_t* container, uint32_t containerSize)
+LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::atomic<uint32_t>* progress,
+                         LzariDecodePath path)
 {
-    BufferResult result = {nullptr, 0};
-    lengthFieldPos = 0;
-    lzariDecodedBytes.store(0, std::memory_order_relaxed);
-    containerSize = classifyContainer(container, containerSize);
-    if (containerSize == 0) return result;
-
-    textLength = readLittleEndian32(container + containerSize - 4);
-    if (textLength == 0) return result;
-    if (!streamMagicMatches(container)) return result;
+    LzariDecoded result = {{nullptr, 0}, containerVersion(container, containerSize), {0, 0}, 0, false, false};
+    if (progress) progress->store(0, std::memory_order_relaxed);
+    // The version-1 trailer is cut off; without room for it, the container
+    // has no time stamp worth keeping.
+    uint32_t size = containerSize;
+    if (result.version == 1) {
+        if (size < version1Overhead) return result;
+        size -= 8;
+        result.fileTime = readFileTime(container + size);
+    }
+    if (size < version0Overhead) return result;
+    const uint32_t length = readLittleEndian32(container + size - 4);
+    if (length == 0 || !streamMagicMatches(container)) return result;
     // Zeroed pages, which cost memory only once written.
-    outputBuffer = static_cast<uint8_t*>(calloc(textLength, 1));
-    if (!outputBuffer) return result;
-    outputCapacity = textLength;
+    uint8_t* output = static_cast<uint8_t*>(calloc(length, 1));
+    if (!output) {
+        result.outOfMemory = true;
+        return result;
+    }
 
-    RangeCoder coder;
-    BitReader reader;
-    startDecoding(coder, reader, container, 4, containerSize);
-    resetModel();
+    DecodeRun run;
+    run.output = output;
+    run.length = length;
+    run.progress = progress;
+    startDecoding(run.coder, run.reader, container, 4, size);
+    resetModel(run.model);
 #ifdef LZARI_VECTORS
-    if (lzariDecodePath == lzariAvx2Path) decodeTextWithAvx2(coder, reader);
-    else if (lzariDecodePath == lzariSse2Path) decodeTextWithVectors(coder, reader);
+    if (path == lzariAvx2Path) decodeTextWithAvx2(run);
+    else if (path == lzariSse2Path) decodeTextWithVectors(run);
     else
 #endif
-        decodeTextPlain(coder, reader);
+        decodeTextPlain(run);
+    (void)path;
 
-    lastInputPos = bytesConsumed(reader);
-    lengthFieldPos = containerSize - 4;
-    result.data = outputBuffer;
-    result.size = textLength;
-    outputBuffer = nullptr;
+    // Where the stream ends: the start of its length field. A well-formed
+    // stream's reading ends one or two bytes into that field, since the
+    // 17-bit code window runs ahead of the last bit the coder settled.
+    const uint32_t lengthField = size - 4;
+    result.bytes = BufferResult{output, length};
+    result.endOfReading = bytesConsumed(run.reader);
+    result.consumedExactly = result.endOfReading == lengthField + 1 || result.endOfReading == lengthField + 2;
     return result;
 }
-
-bool lzariDecodeConsumedExactly()
-{
-    return lengthFieldPos != 0 && (lastInputPos == lengthFieldPos + 1 || lastInputPos == lengthFieldPos + 2);
-}
-
-uint32_t lzariDecodeEndOfReading() { return lastInputPos; }

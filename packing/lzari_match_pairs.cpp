@@ -11,43 +11,36 @@
 #include <algorithm>
 #include <cstring>
 
-#include "lzari_best.h"
+#include "lzari_match_pairs.h"
 
 namespace {
 
 constexpr size_t noNode = SIZE_MAX;
-// Node slots are reused modulo this; every node the search may still visit
-// is at most farthestDistance back, so its slot is its own.
-constexpr size_t nodeSlots = 2 * ringSize;
-constexpr size_t slotMask = nodeSlots - 1;
+constexpr size_t slotMask = pairNodeSlots - 1;
 // A search that has gone this deep stops and drops the older nodes below:
 // it bounds the time per position on pathological text, and the parse
 // stays the same on every machine.
 constexpr int deepestSearch = 256;
 
-const uint8_t* textBytes;
-size_t textSize;
-size_t lowerChild[nodeSlots];   // the subtree of strings below the node's
-size_t higherChild[nodeSlots];  // the subtree of strings equal or above
-size_t treeRoot[65536];         // by the string's first two bytes
-
 }  // namespace
 
-void resetMatchPairs(const uint8_t* text, size_t size)
+void resetMatchPairs(MatchPairFinder& finder, const uint8_t* text, size_t size)
 {
-    textBytes = text;
-    textSize = size;
-    std::fill(treeRoot, treeRoot + 65536, noNode);
+    finder.text = text;
+    finder.size = size;
+    std::fill(finder.treeRoot, finder.treeRoot + 65536, noNode);
 }
 
-int findMatchPairs(size_t position, MatchPair* pairs)
+int findMatchPairs(MatchPairFinder& finder, size_t position, MatchPair* pairs)
 {
+    size_t* lowerChild = finder.lowerChild;
+    size_t* higherChild = finder.higherChild;
     // The longest match that fits before the end; a string shorter than
     // two bytes has no tree and can match nothing.
-    const int longest = int(std::min<size_t>(longestMatch, textSize - position));
+    const int longest = int(std::min<size_t>(longestMatch, finder.size - position));
     if (longest < 2) return 0;
-    const uint8_t* key = textBytes + position;
-    size_t& root = treeRoot[key[0] | key[1] << 8];
+    const uint8_t* key = finder.text + position;
+    size_t& root = finder.treeRoot[key[0] | key[1] << 8];
     size_t node = root;
     root = position;
 
@@ -64,7 +57,7 @@ int findMatchPairs(size_t position, MatchPair* pairs)
             *lowerSlot = *higherSlot = noNode;
             return count;
         }
-        const uint8_t* candidate = textBytes + node;
+        const uint8_t* candidate = finder.text + node;
         int shared = std::min(lowerShared, higherShared);
         while (shared < longest && candidate[shared] == key[shared]) shared++;
         if (shared > recorded) {

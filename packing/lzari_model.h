@@ -11,7 +11,7 @@
 // same block. Searches count blocks first, then indices within one block.
 #pragma once
 
-#include "lzari_state.h"
+#include "lzari_coder.h"
 
 // The vector paths use SSE2. A build for processors that all have it (the
 // 64-bit host) takes them always; the 32-bit build compiles them too, in
@@ -26,29 +26,53 @@
 constexpr int modelBlocks = 40;                  // 320 indices: 0..314 and padding
 constexpr int modelEntries = 8 * modelBlocks;
 
-extern int16_t symbolOfChar[codeCount];          // code -> symbol index
-extern int16_t charOfSymbol[codeCount + 1];      // symbol index -> code
-extern uint16_t symbolFreq[modelEntries];        // 0 at index 0 and past 314
-extern uint16_t blockLastFreq[modelBlocks];      // symbolFreq[8b + 7], the block's lowest
-extern uint16_t blockCumFreq[modelBlocks];       // frequencies of all later blocks
-extern uint16_t cumFreqInBlock[modelEntries];    // frequencies of the later indices in the block
-extern int16_t entryIndex[modelEntries];         // i at i: a block's indices as one vector
+// One coding run's symbol model, owned by the run (a decode or an encode),
+// so that runs on several threads never meet.
+struct SymbolModel {
+    int16_t symbolOfChar[codeCount];                  // code -> symbol index
+    int16_t charOfSymbol[codeCount + 1];              // symbol index -> code
+    alignas(16) uint16_t symbolFreq[modelEntries];    // 0 at index 0 and past 314
+    alignas(16) uint16_t blockLastFreq[modelBlocks];  // symbolFreq[8b + 7], the block's lowest
+    alignas(16) uint16_t blockCumFreq[modelBlocks];   // frequencies of all later blocks
+    alignas(16) uint16_t cumFreqInBlock[modelEntries];  // frequencies of the later indices in the block
+};
 
-inline uint32_t symbolCumFreq(int index) { return uint32_t(blockCumFreq[index >> 3]) + cumFreqInBlock[index]; }
-inline uint32_t symbolTotal() { return blockCumFreq[0] + cumFreqInBlock[0]; }
+inline uint32_t symbolCumFreq(const SymbolModel& m, int index)
+{
+    return uint32_t(m.blockCumFreq[index >> 3]) + m.cumFreqInBlock[index];
+}
+inline uint32_t symbolTotal(const SymbolModel& m) { return m.blockCumFreq[0] + m.cumFreqInBlock[0]; }
 
 // symbolCumFreq(index) with one occurrence of the index `late` still to be
 // counted (the decoder counts each symbol one symbol late): one more below
 // it. Like symbolCumFreq, it never rises from one index to the next.
-inline uint32_t symbolCumFreqWithLate(int index, int late) { return symbolCumFreq(index) + (index < late ? 1 : 0); }
+inline uint32_t symbolCumFreqWithLate(const SymbolModel& m, int index, int late)
+{
+    return symbolCumFreq(m, index) + (index < late ? 1 : 0);
+}
 
-// Code d owns [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568; the
-// decoder finds the code owning a target in distanceOfTarget.
+// i at index i: a block's indices as one vector.
+struct EntryIndices {
+    alignas(16) int16_t index[modelEntries];
+};
+constexpr EntryIndices makeEntryIndices()
+{
+    EntryIndices indices = {};
+    for (int i = 0; i < modelEntries; i++) indices.index[i] = int16_t(i);
+    return indices;
+}
+inline constexpr EntryIndices entryIndex = makeEntryIndices();
+
+// The distance model, the same for every run: code d owns
+// [distanceCumFreq[d + 1], distanceCumFreq[d]) of 28568, and the decoder
+// finds the code owning a target in distanceOfTarget. Built when the
+// program starts, before any of its code runs (57 KB that a constant table
+// would add to the program's file), and never changed: threads share it.
 extern uint16_t distanceCumFreq[distanceCount + 1];
 extern uint16_t distanceOfTarget[distanceTotal];
 
-void resetModel();
-void halveModel();
+void resetModel(SymbolModel& m);
+void halveModel(SymbolModel& m);
 
 #ifdef __SSE2__
 constexpr bool modelHasVectors = true;
@@ -112,40 +136,40 @@ LZARI_SSE2 inline __m128i largestNotAbove(const uint16_t* values, __m128i bound)
     return _mm_max_epi16(most, _mm_shufflelo_epi16(_mm_shufflehi_epi16(most, 0xB1), 0xB1));  // neighbours
 }
 
-LZARI_SSE2 inline int findSymbolWithVectors(uint32_t x, int late)
+LZARI_SSE2 inline int findSymbolWithVectors(const SymbolModel& m, uint32_t x, int late)
 {
     const __m128i bound = _mm_set1_epi16(int16_t(x));
-    int block = leadingAbove(blockCumFreq, bound);
+    int block = leadingAbove(m.blockCumFreq, bound);
     // The block is the one the tables give; where the late count lifts its
     // last entry from x to x + 1, all eight entries are above x and the
     // count runs on to the next block's first index, which is right.
     __m128i lateBelow = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(late)),  // -1 below `late`
-                                        _mm_load_si128(reinterpret_cast<const __m128i*>(entryIndex) + block));
+                                        _mm_load_si128(reinterpret_cast<const __m128i*>(entryIndex.index) + block));
     __m128i entries = _mm_sub_epi16(
-        _mm_add_epi16(largestNotAbove(blockCumFreq, bound),
-                      _mm_load_si128(reinterpret_cast<const __m128i*>(cumFreqInBlock) + block)),
+        _mm_add_epi16(largestNotAbove(m.blockCumFreq, bound),
+                      _mm_load_si128(reinterpret_cast<const __m128i*>(m.cumFreqInBlock) + block)),
         lateBelow);
     return 8 * block + leadingAboveInBlock(entries, bound, 0);
 }
 
-LZARI_SSE2 inline int runStartWithVectors(int symbol)
+LZARI_SSE2 inline int runStartWithVectors(const SymbolModel& m, int symbol)
 {
-    const __m128i bound = _mm_set1_epi16(int16_t(symbolFreq[symbol]));
-    int block = leadingAbove(blockLastFreq, bound);
-    __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(symbolFreq) + block);
+    const __m128i bound = _mm_set1_epi16(int16_t(m.symbolFreq[symbol]));
+    int block = leadingAbove(m.blockLastFreq, bound);
+    __m128i entries = _mm_load_si128(reinterpret_cast<const __m128i*>(m.symbolFreq) + block);
     // The sentinel at index 0 has frequency 0; count it as "above", so
     // that the count is the run's first index.
     return 8 * block + leadingAboveInBlock(entries, bound, block == 0 ? 1 : 0);
 }
 
-LZARI_SSE2 inline void countBelowWithVectors(int index)
+LZARI_SSE2 inline void countBelowWithVectors(SymbolModel& m, int index)
 {
     int block = index >> 3;
     const __m128i lane = _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7);
-    __m128i* inBlock = reinterpret_cast<__m128i*>(cumFreqInBlock) + block;
+    __m128i* inBlock = reinterpret_cast<__m128i*>(m.cumFreqInBlock) + block;
     __m128i below = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(index & 7)), lane);  // -1 in lanes below
     _mm_store_si128(inBlock, _mm_sub_epi16(_mm_load_si128(inBlock), below));
-    __m128i* blocks = reinterpret_cast<__m128i*>(blockCumFreq);
+    __m128i* blocks = reinterpret_cast<__m128i*>(m.blockCumFreq);
     for (int k = 0; k < modelBlocks / 8; k++) {
         __m128i earlier = _mm_cmpgt_epi16(_mm_set1_epi16(int16_t(block - 8 * k)), lane);
         _mm_store_si128(blocks + k, _mm_sub_epi16(_mm_load_si128(blocks + k), earlier));
@@ -158,28 +182,28 @@ LZARI_SSE2 inline void countBelowWithVectors(int index)
 // cumulative frequency is not above x, which is the number of indices
 // whose cumulative frequency is above x.
 template <bool vectors = modelHasVectors>
-inline int findSymbol(uint32_t x, int late)
+inline int findSymbol(const SymbolModel& m, uint32_t x, int late)
 {
 #ifdef LZARI_VECTORS
-    if constexpr (vectors) return findSymbolWithVectors(x, late);
+    if constexpr (vectors) return findSymbolWithVectors(m, x, late);
 #endif
     int s = 1;  // binary lifting: symbolCumFreqWithLate(s - 1) > x throughout
     for (int step = 256; step > 0; step >>= 1)
-        if (s + step - 1 < modelEntries && symbolCumFreqWithLate(s + step - 1, late) > x) s += step;
+        if (s + step - 1 < modelEntries && symbolCumFreqWithLate(m, s + step - 1, late) > x) s += step;
     return s;
 }
 
 // The first index of the run of symbols that share symbol's frequency: one
 // more than the number of indices from 1 on with a higher frequency.
 template <bool vectors = modelHasVectors>
-inline int runStart(int symbol)
+inline int runStart(const SymbolModel& m, int symbol)
 {
 #ifdef LZARI_VECTORS
-    if constexpr (vectors) return runStartWithVectors(symbol);
+    if constexpr (vectors) return runStartWithVectors(m, symbol);
 #endif
-    uint16_t frequency = symbolFreq[symbol];
+    uint16_t frequency = m.symbolFreq[symbol];
     int i = symbol;
-    while (symbolFreq[i - 1] == frequency) i--;
+    while (m.symbolFreq[i - 1] == frequency) i--;
     return i;
 }
 
@@ -188,14 +212,14 @@ inline int runStart(int symbol)
 // Adds one to every symbolCumFreq(j) with j < index: the earlier indices of
 // its block and every earlier block.
 template <bool vectors = modelHasVectors>
-inline void countBelow(int index)
+inline void countBelow(SymbolModel& m, int index)
 {
 #ifdef LZARI_VECTORS
-    if constexpr (vectors) return countBelowWithVectors(index);
+    if constexpr (vectors) return countBelowWithVectors(m, index);
 #endif
     int block = index >> 3;
-    for (int j = 8 * block; j < index; j++) cumFreqInBlock[j]++;
-    for (int b = 0; b < block; b++) blockCumFreq[b]++;
+    for (int j = 8 * block; j < index; j++) m.cumFreqInBlock[j]++;
+    for (int b = 0; b < block; b++) m.blockCumFreq[b]++;
 }
 
 // Counts one more occurrence of `symbol`: halves every frequency first when
@@ -204,28 +228,28 @@ inline void countBelow(int index)
 // counts the occurrence there. Everything but the cumulative counts: returns
 // the index whose countBelow is still to come.
 template <bool vectors = modelHasVectors>
-inline int countAtRunHead(int symbol)
+inline int countAtRunHead(SymbolModel& m, int symbol)
 {
-    if (symbolTotal() >= totalLimit) halveModel();
+    if (symbolTotal(m) >= totalLimit) halveModel(m);
     // Most symbols already head their run (the one before counts more:
     // 7 in 10 on executables, 9 in 10 on text); the search would find the
     // symbol itself, so it is left out.
-    int i = symbolFreq[symbol - 1] != symbolFreq[symbol] ? symbol : runStart<vectors>(symbol);
+    int i = m.symbolFreq[symbol - 1] != m.symbolFreq[symbol] ? symbol : runStart<vectors>(m, symbol);
     // When i is the symbol itself this rewrites what is there, which costs
     // less than a test that is hard to predict.
-    int16_t codeAtI = charOfSymbol[i];
-    int16_t codeAtSymbol = charOfSymbol[symbol];
-    charOfSymbol[i] = codeAtSymbol;
-    charOfSymbol[symbol] = codeAtI;
-    symbolOfChar[codeAtI] = int16_t(symbol);
-    symbolOfChar[codeAtSymbol] = int16_t(i);
-    symbolFreq[i]++;
-    blockLastFreq[i >> 3] = symbolFreq[i | 7];
+    int16_t codeAtI = m.charOfSymbol[i];
+    int16_t codeAtSymbol = m.charOfSymbol[symbol];
+    m.charOfSymbol[i] = codeAtSymbol;
+    m.charOfSymbol[symbol] = codeAtI;
+    m.symbolOfChar[codeAtI] = int16_t(symbol);
+    m.symbolOfChar[codeAtSymbol] = int16_t(i);
+    m.symbolFreq[i]++;
+    m.blockLastFreq[i >> 3] = m.symbolFreq[i | 7];
     return i;
 }
 
 template <bool vectors = modelHasVectors>
-inline void adaptModel(int symbol)
+inline void adaptModel(SymbolModel& m, int symbol)
 {
-    countBelow<vectors>(countAtRunHead<vectors>(symbol));
+    countBelow<vectors>(m, countAtRunHead<vectors>(m, symbol));
 }

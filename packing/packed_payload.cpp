@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-int32_t payloadFormatVersion;
-FILETIME payloadFileTime;
-
 uint32_t readLittleEndian32(const uint8_t* bytes)
 {
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
@@ -29,23 +26,32 @@ void writeFileTime(uint8_t* bytes, FILETIME time)
     writeLittleEndian32(bytes + 4, time.dwHighDateTime);
 }
 
+int32_t containerVersion(const uint8_t* container, uint32_t containerSize)
+{
+    if (containerSize < 4) return -1;
+    if (memcmp(container, magicVersion0, 4) == 0) return 0;
+    if (memcmp(container, magicVersion1, 4) == 0) return 1;
+    return -1;
+}
+
+void makeVersion1(uint8_t* container, uint32_t version0Size, FILETIME time)
+{
+    memcpy(container, magicVersion1, 4);
+    writeFileTime(container + version0Size, time);
+}
+
 bool readPayloadFields(const uint8_t* container, uint32_t containerSize, PayloadFields* fields)
 {
-    if (containerSize < 4) return false;
+    int32_t version = containerVersion(container, containerSize);
+    if (version < 0 || containerSize < (version == 1 ? version1Overhead : version0Overhead)) return false;
     PayloadFields read = {};
+    read.version = version;
     uint32_t end = containerSize;
-    if (memcmp(container, magicVersion0, 4) == 0) {
-        if (containerSize < version0Overhead) return false;
-        read.version = 0;
-    } else if (memcmp(container, magicVersion1, 4) == 0) {
-        if (containerSize < version1Overhead) return false;
-        read.version = 1;
+    if (version == 1) {
         end -= 8;
         read.fileTime = readFileTime(container + end);
-    } else {
-        return false;
     }
-    read.textLength = readLittleEndian32(container + end - 4);
+    read.decodedLength = readLittleEndian32(container + end - 4);
     read.streamSize = end - 8;
     *fields = read;
     return true;

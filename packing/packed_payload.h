@@ -31,19 +31,21 @@ constexpr uint8_t magicVersion1[4] = {'L', 'z', 'a', 'R'};
 constexpr uint32_t version0Overhead = 8;
 constexpr uint32_t version1Overhead = 16;
 
-// Set by every decode from its container's magic: 0 for "LZar", 1 for
-// "LzaR"; a container with neither magic leaves both values as they were.
-// Both start at zero.
-extern int32_t payloadFormatVersion;
-extern FILETIME payloadFileTime;
+// The container's version by its magic, byte for byte: 0 for "LZar", 1 for
+// "LzaR", -1 for neither (or no room for a magic).
+int32_t containerVersion(const uint8_t* container, uint32_t containerSize);
 
-// What a container declares, read from its fields alone, without decoding
-// and without touching the codec's process-wide state.
+// Makes the version-0 container of `version0Size` bytes at `container` a
+// version-1 one: the other magic, and `time` written into the 8 bytes that
+// follow it (the caller's block holds them).
+void makeVersion1(uint8_t* container, uint32_t version0Size, FILETIME time);
+
+// What a container declares, read from its fields alone, without decoding.
 struct PayloadFields {
-    int32_t version;      // 0 or 1
-    uint32_t streamSize;  // bytes of coded stream between magic and length
-    uint32_t textLength;  // the length field
-    FILETIME fileTime;    // version 1 only; zero for version 0
+    int32_t version;         // 0 or 1
+    uint32_t streamSize;     // bytes of coded stream between magic and length
+    uint32_t decodedLength;  // the length field
+    FILETIME fileTime;       // version 1 only; zero for version 0
 };
 
 // Fills `fields` and returns true when the container begins with one of the

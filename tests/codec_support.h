@@ -13,15 +13,21 @@ using Bytes = std::vector<uint8_t>;
 
 inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-// The codec's result as owned bytes; `decoded` is false for the null result.
+// The codec's result as owned bytes; `decoded` is false for the null
+// result. A decode's also says what the container declared and how its
+// stream was read.
 struct Decoded {
     bool decoded;
     Bytes bytes;
+    int32_t version;
+    FILETIME fileTime;
+    uint32_t endOfReading;
+    bool consumedExactly;
 };
 
 inline Decoded owned(BufferResult result)
 {
-    Decoded decoded{result.data != nullptr, Bytes(result.data, result.data + result.size)};
+    Decoded decoded{result.data != nullptr, Bytes(result.data, result.data + result.size), -1, {0, 0}, 0, false};
     free(result.data);
     return decoded;
 }
@@ -31,11 +37,16 @@ inline Bytes encodeBest(const Bytes& input) { return owned(lzariEncodeBest(input
 
 // Decodes a copy in a block of exactly the container's size, so that a read
 // past the container is a read past a heap block (AddressSanitizer's crash).
-inline Decoded decode(const Bytes& container)
+inline Decoded decode(const Bytes& container, LzariDecodePath path = lzariBestDecodePath())
 {
     uint8_t* block = static_cast<uint8_t*>(malloc(container.size() + !container.size()));
     if (!container.empty()) memcpy(block, container.data(), container.size());
-    Decoded decoded = owned(lzariDecode(block, uint32_t(container.size())));
+    LzariDecoded result = lzariDecode(block, uint32_t(container.size()), nullptr, path);
+    Decoded decoded = owned(result.bytes);
+    decoded.version = result.version;
+    decoded.fileTime = result.fileTime;
+    decoded.endOfReading = result.endOfReading;
+    decoded.consumedExactly = result.consumedExactly;
     free(block);
     return decoded;
 }
@@ -69,9 +80,8 @@ inline Bytes textBytes(size_t count, uint32_t seed)
 // makes it: the other magic and an 8-byte time stamp appended.
 inline Bytes asVersion1(Bytes container, FILETIME time)
 {
-    memcpy(container.data(), magicVersion1, 4);
     container.resize(container.size() + 8);
-    writeFileTime(&container[container.size() - 8], time);
+    makeVersion1(container.data(), uint32_t(container.size() - 8), time);
     return container;
 }
 

@@ -5,14 +5,14 @@
 
 #include "codec_support.h"
 #include "crc32.h"
-#include "lzari_decoder.h"
+#include "lzari_decode_steps.h"
 #include "program_bytes.h"  // fileBytes
 
 namespace {
 
-const FILETIME someTime = {0x89ABCDEFu, 0x01D904E5u}, otherTime = {0x11111111u, 0x02222222u};
+const FILETIME someTime = {0x89ABCDEFu, 0x01D904E5u};
 
-// The decoder's process-wide version and time stamp, as one comparable text.
+// A decode's version and time stamp, as one comparable text.
 std::string stateText(int32_t version, FILETIME time)
 {
     return "version " + std::to_string(version) + ", time " + std::to_string(time.dwHighDateTime) + ":" +
@@ -21,14 +21,14 @@ std::string stateText(int32_t version, FILETIME time)
 
 Bytes prefix(const Bytes& bytes, size_t size) { return Bytes(bytes.begin(), bytes.begin() + long(size)); }
 
-TEST(Codec, ContainersSetTheirVersionAndTimeAndDecodeToTheirLength)
+// Each decode says its own container's version (-1 for neither magic) and
+// time stamp (zero without a whole trailer), whatever was decoded before.
+TEST(Codec, ContainersGiveTheirVersionAndTimeAndDecodeToTheirLength)
 {
     Bytes text = textBytes(5000, 1), v0 = encode(text), v1 = asVersion1(v0, someTime);
     Bytes upper = v0, empty0 = encode({}), empty1 = asVersion1(empty0, someTime);
     memcpy(upper.data(), "LZAR", 4);
     ASSERT_EQ(empty0, Bytes({'L', 'Z', 'a', 'r', 0, 0, 0, 0}));
-    // Each decode starts from version 7 and otherTime: a row that expects
-    // them after its decode expects them untouched.
     struct Row {
         std::string what;
         Bytes container;
@@ -37,31 +37,28 @@ TEST(Codec, ContainersSetTheirVersionAndTimeAndDecodeToTheirLength)
         bool decodes;
     };
     std::vector<Row> rows = {
-        {"version 0", v0, 0, otherTime, true},
+        {"version 0", v0, 0, {0, 0}, true},
         {"version 1", v1, 1, someTime, true},
-        {"upper-case magic (decoded, but neither version)", upper, 7, otherTime, true},
-        {"empty version 0", empty0, 0, otherTime, false},
+        {"upper-case magic (decoded, but neither version)", upper, -1, {0, 0}, true},
+        {"empty version 0", empty0, 0, {0, 0}, false},
         {"empty version 1", empty1, 1, someTime, false},
-        {"magic 'LZa' cut short", bytesOf("LZa"), 7, otherTime, false},
+        {"magic 'LZa' cut short", bytesOf("LZa"), -1, {0, 0}, false},
     };
     for (const char* magic : {"LZa!", "PK\3\4", "lzbr", "\0\0\0\0"}) {
-        rows.push_back({std::string("magic ") + magic, v0, 7, otherTime, false});
+        rows.push_back({std::string("magic ") + magic, v0, -1, {0, 0}, false});
         memcpy(rows.back().container.data(), magic, 4);
     }
-    // Too short for their fields: no trailer, so no stale stamp passes for this file's.
-    for (size_t size = 4; size < 8; size++) rows.push_back({"version 0 cut short", prefix(v0, size), 0, otherTime, false});
+    for (size_t size = 4; size < 8; size++) rows.push_back({"version 0 cut short", prefix(v0, size), 0, {0, 0}, false});
     for (size_t size = 4; size < 16; size++) rows.push_back({"version 1 cut short", prefix(v1, size), 1, {0, 0}, false});
 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what + ", " + std::to_string(row.container.size()) + " bytes");
-        payloadFormatVersion = 7;
-        payloadFileTime = otherTime;
+        decode(v1);  // what came before has no say
         Decoded decoded = decode(row.container);
         EXPECT_EQ(decoded.decoded, row.decodes);
         EXPECT_EQ(firstDifference(row.decodes ? text : Bytes(), decoded.bytes), "equal");
-        EXPECT_EQ(stateText(payloadFormatVersion, payloadFileTime), stateText(row.version, row.time));
+        EXPECT_EQ(stateText(decoded.version, decoded.fileTime), stateText(row.version, row.time));
     }
-
 }
 
 // "abc", and 100 spaces, which begin with a match reaching 60 bytes back
@@ -128,8 +125,8 @@ TEST(Codec, RoundTrips)
             Decoded decoded = decode(container);
             EXPECT_EQ(decoded.decoded, !input.empty()) << what;
             EXPECT_EQ(firstDifference(input, decoded.bytes), "equal") << what;
-            uint32_t end = lzariDecodeEndOfReading(), lengthField = uint32_t(container.size()) - 4;
-            EXPECT_TRUE(input.empty() || (lzariDecodeConsumedExactly() && end - lengthField <= 2)) << what << ": " << end;
+            uint32_t end = decoded.endOfReading, lengthField = uint32_t(container.size()) - 4;
+            EXPECT_TRUE(input.empty() || (decoded.consumedExactly && end - lengthField <= 2)) << what << ": " << end;
         }
     }
     EXPECT_EQ(encode(bytesOf("xyzxy")), first) << "the output depends on the input alone, whatever ran before";
@@ -140,7 +137,7 @@ TEST(Codec, RoundTrips)
     PayloadFields fields;
     Bytes run = encode(inputs[1].second);
     ASSERT_TRUE(readPayloadFields(run.data(), uint32_t(run.size()), &fields));
-    EXPECT_LE(fields.textLength, payloadLengthBound(fields.streamSize));
+    EXPECT_LE(fields.decodedLength, payloadLengthBound(fields.streamSize));
     EXPECT_LT(payloadLengthBound(100), 0xFFFFFFFFu) << "a 4 GB length in a small container is refused";
 }
 
@@ -183,7 +180,7 @@ TEST(Codec, DamagedStreamsStayInBounds)
         writeLittleEndian32(&truncated[cut - 4], uint32_t(input.size()));  // a believable length
         Decoded decoded = decode(truncated);
         EXPECT_EQ(decoded.bytes.size(), input.size()) << "cut at " << cut;
-        EXPECT_FALSE(lzariDecodeConsumedExactly()) << "cut at " << cut;
+        EXPECT_FALSE(decoded.consumedExactly) << "cut at " << cut;
     }
     for (size_t flip = 4; flip + 4 < container.size(); flip += 211) {
         Bytes damaged = container;
@@ -202,13 +199,11 @@ TEST(Codec, PinnedContainerIsWrittenAndReadBitForBit)
     Bytes input = fileBytes(LZARI_TEST_DATA "/mixed-300k.bin"), container = fileBytes(LZARI_TEST_DATA "/mixed-300k.lz");
     ASSERT_EQ(input.size() * 1000 + container.size(), 300166231u) << "missing or changed in " LZARI_TEST_DATA;
     EXPECT_EQ(firstDifference(container, encode(input)), "equal");
-    const LzariDecodePath best = lzariBestDecodePath();
-    for (int path = lzariPlainPath; path <= best; path++) {  // every path the processor takes
-        lzariDecodePath = LzariDecodePath(path);
-        EXPECT_EQ(firstDifference(input, decode(container).bytes), "equal") << "path " << path;
-        EXPECT_TRUE(lzariDecodeConsumedExactly());
+    for (int path = lzariPlainPath; path <= lzariBestDecodePath(); path++) {  // every path the processor takes
+        Decoded decoded = decode(container, LzariDecodePath(path));
+        EXPECT_EQ(firstDifference(input, decoded.bytes), "equal") << "path " << path;
+        EXPECT_TRUE(decoded.consumedExactly);
     }
-    lzariDecodePath = best;
 }
 
 }  // namespace

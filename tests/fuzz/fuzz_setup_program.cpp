@@ -28,27 +28,23 @@ void decodeDirectly(const std::vector<uint8_t>& input)
 {
     PayloadFields fields;
     bool wellFormed = readPayloadFields(input.data(), uint32_t(input.size()), &fields);
-    if (wellFormed && fields.textLength > longestLengthTried) return;
+    if (wellFormed && fields.decodedLength > longestLengthTried) return;
     for (size_t fromEnd : {4, 12})
         if (input.size() >= fromEnd && readLittleEndian32(&input[input.size() - fromEnd]) > longestLengthTried) return;
-    BufferResult result = lzariDecode(input.data(), uint32_t(input.size()));
-    if (result.data && ((wellFormed && (result.size != fields.textLength || payloadFormatVersion != fields.version)) ||
-                        result.size == 0))
-        abort();
-    if (!result.data && result.size != 0) abort();
+    LzariDecoded result = lzariDecode(input.data(), uint32_t(input.size()));
+    const BufferResult& bytes = result.bytes;
+    if (result.version != containerVersion(input.data(), uint32_t(input.size()))) abort();
+    if (bytes.data && ((wellFormed && bytes.size != fields.decodedLength) || bytes.size == 0)) abort();
+    if (!bytes.data && bytes.size != 0) abort();
     // Every path the processor takes decodes damaged streams alike too.
-    const uint32_t endOfReading = lzariDecodeEndOfReading();
-    static const LzariDecodePath best = lzariBestDecodePath();  // asks the processor (CPUID): once
-    for (int path = lzariPlainPath; path < best; path++) {
-        lzariDecodePath = LzariDecodePath(path);
-        BufferResult other = lzariDecode(input.data(), uint32_t(input.size()));
-        if (other.size != result.size || (other.size && memcmp(other.data, result.data, other.size) != 0) ||
-            lzariDecodeEndOfReading() != endOfReading)
+    for (int path = lzariPlainPath; path < lzariBestDecodePath(); path++) {
+        LzariDecoded other = lzariDecode(input.data(), uint32_t(input.size()), nullptr, LzariDecodePath(path));
+        if (other.bytes.size != bytes.size || (bytes.size && memcmp(other.bytes.data, bytes.data, bytes.size) != 0) ||
+            other.endOfReading != result.endOfReading)
             abort();
-        free(other.data);
+        free(other.bytes.data);
     }
-    lzariDecodePath = best;
-    free(result.data);
+    free(bytes.data);
 }
 
 // Both encoders' containers decode to the input, read as a well-formed
@@ -59,11 +55,11 @@ void roundTrip(const std::vector<uint8_t>& input)
     BufferResult best = lzariEncodeBest(input.data(), uint32_t(input.size()));
     if (!standard.data || !best.data || best.size > standard.size) abort();
     for (BufferResult container : {standard, best}) {
-        BufferResult decoded = lzariDecode(container.data, container.size);
-        if (decoded.size != input.size() || (!input.empty() && (memcmp(decoded.data, input.data(), input.size()) != 0 ||
-                                                                !lzariDecodeConsumedExactly())))
+        LzariDecoded decoded = lzariDecode(container.data, container.size);
+        if (decoded.bytes.size != input.size() ||
+            (!input.empty() && (memcmp(decoded.bytes.data, input.data(), input.size()) != 0 || !decoded.consumedExactly)))
             abort();
-        free(decoded.data);
+        free(decoded.bytes.data);
         free(container.data);
     }
 }

@@ -43,8 +43,7 @@ void packFile(const std::string& inputPath, const std::string& outputPath, const
         if (!grown) throw std::runtime_error(inputPath + ": out of memory while packing");
         container.release();
         container.reset(grown);
-        memcpy(grown, magicVersion1, 4);
-        writeFileTime(grown + size, *time);
+        makeVersion1(grown, uint32_t(size), *time);
         size += 8;
     }
     writeFileAtomically(outputPath, container.get(), size, std::nullopt);
@@ -55,7 +54,7 @@ void unpackFile(const std::string& inputPath, const std::string& outputPath)
     Unpacked unpacked = unpackContainerFile(inputPath);
     std::optional<FILETIME> time;
     if (unpacked.fields.version == 1) time = unpacked.fields.fileTime;
-    writeFileAtomically(outputPath, unpacked.data.get(), unpacked.fields.textLength, time);
+    writeFileAtomically(outputPath, unpacked.data.get(), unpacked.fields.decodedLength, time);
 }
 
 std::string describeContainer(const std::string& path)
@@ -64,8 +63,8 @@ std::string describeContainer(const std::string& path)
     const PayloadFields& fields = unpacked.fields;
     uint64_t packedSize = fields.streamSize + (fields.version == 1 ? version1Overhead : version0Overhead);
     char ratio[32] = "-";
-    if (fields.textLength > 0) snprintf(ratio, sizeof ratio, "%.1f%%", 100.0 * double(packedSize) / fields.textLength);
+    if (fields.decodedLength > 0) snprintf(ratio, sizeof ratio, "%.1f%%", 100.0 * double(packedSize) / fields.decodedLength);
     std::string time = fields.version == 1 ? formatFileTime(fields.fileTime) + " UTC" : "none";
-    return path + ": version " + std::to_string(fields.version) + ", unpacked " + std::to_string(fields.textLength) +
+    return path + ": version " + std::to_string(fields.version) + ", unpacked " + std::to_string(fields.decodedLength) +
            " bytes, packed " + std::to_string(packedSize) + " bytes, ratio " + ratio + ", time " + time;
 }

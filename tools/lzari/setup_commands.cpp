@@ -56,7 +56,7 @@ bool listRow(const SetupPayload& payload, const SetupContents& contents, const s
     const PayloadFields& fields = decoded.fields;
     if (decoded.verdict.container.hasFields) {
         version = std::to_string(fields.version);
-        unpacked = std::to_string(fields.textLength);
+        unpacked = std::to_string(fields.decodedLength);
         time = fields.version == 1 ? formatFileTime(fields.fileTime) : "-";
     }
     std::printf("%-*s  %7s  %10u  %10s  %-19s  %s\n", width, printableName(payload.name).c_str(), version.c_str(),
@@ -84,8 +84,8 @@ void extractOne(const SetupPayload& payload, const SetupContents& contents, cons
     std::optional<FILETIME> time;
     if (fields.version == 1) time = fields.fileTime;
     std::string file = fileIn(folder, payload);
-    writeFileAtomically(file, decoded.data.get(), fields.textLength, time);
-    std::printf("%s  %u bytes  %s\n", file.c_str(), fields.textLength,
+    writeFileAtomically(file, decoded.data.get(), fields.decodedLength, time);
+    std::printf("%s  %u bytes  %s\n", file.c_str(), fields.decodedLength,
                 time ? (formatFileTime(*time) + " UTC").c_str() : "no time stamp");
 }
 
@@ -99,11 +99,11 @@ std::vector<std::string> differences(const SetupPayload& payload, const DecodedP
     MappedFile copy(file);
     const PayloadFields& fields = decoded.fields;
     std::vector<std::string> lines;
-    if (copy.size() != fields.textLength)
-        lines.push_back(name + "size differs: " + std::to_string(fields.textLength) + " bytes in " + path + ", " +
+    if (copy.size() != fields.decodedLength)
+        lines.push_back(name + "size differs: " + std::to_string(fields.decodedLength) + " bytes in " + path + ", " +
                         std::to_string(copy.size()) + " in " + file);
     const uint8_t* expected = decoded.data.get();
-    size_t common = std::min<size_t>(copy.size(), fields.textLength);
+    size_t common = std::min<size_t>(copy.size(), fields.decodedLength);
     size_t first = size_t(std::mismatch(expected, expected + common, copy.data()).first - expected);
     if (first < common) lines.push_back(name + "bytes differ from offset " + std::to_string(first));
     if (fields.version == 1) {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lzari_state.h"
+#include "lzari_coder.h"
 
 // A match of `length` bytes `distance` bytes back (1..4096).
 struct MatchPair {
@@ -20,11 +20,25 @@ struct MatchPair {
 constexpr size_t leadingSpaces = startOfWriting;  // 4036
 constexpr uint32_t farthestDistance = ringSize;   // distance code 4095
 
-// Starts over on a new text of `size` bytes (the leading spaces included).
-void resetMatchPairs(const uint8_t* text, size_t size);
-
 // The most pairs one position can have: one for each length from 3 to 60.
 constexpr int mostPairs = longestMatch - matchThreshold;
+
+// Node slots are reused modulo this; every node the search may still visit
+// is at most farthestDistance back, so its slot is its own.
+constexpr size_t pairNodeSlots = 2 * ringSize;
+
+// One text's trees: the subtrees of strings below and equal or above each
+// node's, and each pair of first bytes' root (about 640 KB).
+struct MatchPairFinder {
+    const uint8_t* text;
+    size_t size;
+    size_t lowerChild[pairNodeSlots];
+    size_t higherChild[pairNodeSlots];
+    size_t treeRoot[65536];
+};
+
+// Starts over on a new text of `size` bytes (the leading spaces included).
+void resetMatchPairs(MatchPairFinder& finder, const uint8_t* text, size_t size);
 
 // Adds the string at `position` (each position once, in order), writes to
 // `pairs` the nearest earlier match of each length it can reach, as
@@ -33,4 +47,4 @@ constexpr int mostPairs = longestMatch - matchThreshold;
 // of L bytes or more. Matches end at the end of the text and reach no
 // further back than farthestDistance.
 // Returns how many it wrote (at most mostPairs).
-int findMatchPairs(size_t position, MatchPair* pairs);
+int findMatchPairs(MatchPairFinder& finder, size_t position, MatchPair* pairs);

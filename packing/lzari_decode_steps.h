@@ -1,6 +1,6 @@
-// The decoder's primitives: a bit reader over the container and the
-// decoding of one symbol or distance. Inline, so that the decoding loop
-// keeps the reader and coder in registers.
+// The decoder's steps: a bit reader over the container, the division by a
+// reciprocal, and the decoding of one symbol or distance. Inline, so that
+// the decoding loop keeps the reader and coder in registers.
 #pragma once
 
 #include <cstring>
@@ -193,8 +193,8 @@ inline int widenForDecoding(RangeCoder& coder)
 // Narrows to the decoded part and widens again, shifting in as many bits.
 // The symbol model's total changes with every symbol, so its narrowing
 // divides by multiplying with the total's reciprocal, which is computed
-// before the symbol is decoded (reciprocal 0: divide as the format says;
-// the distance model's total is a constant, which the compiler's own
+// before the symbol is decoded (reciprocal 0: divide as narrowInterval
+// does; the distance model's total is a constant, which the compiler's own
 // multiplication already divides by).
 inline void consumeInterval(RangeCoder& coder, BitReader& reader, uint32_t range, uint32_t total, uint32_t upperCum,
                             uint32_t lowerCum, Reciprocal reciprocal = 0)
@@ -230,20 +230,20 @@ struct LateCount {
 
 // Decodes one code: a literal byte (0..255) or a match length (code - lengthToCode).
 template <bool vectors = modelHasVectors>
-inline int decodeSymbol(RangeCoder& coder, BitReader& reader, LateCount& late)
+inline int decodeSymbol(SymbolModel& m, RangeCoder& coder, BitReader& reader, LateCount& late)
 {
     uint32_t total = late.total;
     // Known before the symbol: computed while the division by the range,
     // which waits for the last symbol's interval, is under way.
     Reciprocal reciprocal = reciprocalOf(total);
     uint32_t range = coder.rangeHigh - coder.rangeLow;
-    int s = findSymbol<vectors>(decodeTarget(coder, total), late.index);
-    consumeInterval(coder, reader, range, total, symbolCumFreqWithLate(s - 1, late.index),
-                    symbolCumFreqWithLate(s, late.index), reciprocal);
-    int code = charOfSymbol[s];
-    countBelow<vectors>(late.index);
-    late.index = countAtRunHead<vectors>(s);
-    late.total = symbolTotal() + 1;
+    int s = findSymbol<vectors>(m, decodeTarget(coder, total), late.index);
+    consumeInterval(coder, reader, range, total, symbolCumFreqWithLate(m, s - 1, late.index),
+                    symbolCumFreqWithLate(m, s, late.index), reciprocal);
+    int code = m.charOfSymbol[s];
+    countBelow<vectors>(m, late.index);
+    late.index = countAtRunHead<vectors>(m, s);
+    late.total = symbolTotal(m) + 1;
     return code;
 }
 

@@ -1,8 +1,6 @@
-// What the decoder and the encoder share besides the models: the constants,
-// the arithmetic coder's registers and its renormalisation, the output and
-// the history ring. The models (lzari_model.h), ring and positions are
-// process-wide, as in the original codec: the setup program runs one thread
-// and decodes one payload at a time.
+// What the decoder and the encoder share besides the models: the format's
+// constants, the word the arithmetic works in, and the arithmetic coder's
+// registers with the narrowing and widening of its interval.
 #pragma once
 
 #include <cstddef>
@@ -39,16 +37,6 @@ constexpr int encoderRingSize = ringSize + longestMatch - 1;  // 4155
 static_assert(codeCount == 314, "256 literals and 58 match lengths");
 static_assert(startOfWriting == 4036, "the first byte is written 60 before the end");
 
-// ---- output and history --------------------------------------------------
-extern uint32_t textLength;
-extern uint8_t* outputBuffer;
-extern uint32_t outputPos;
-extern uint32_t outputCapacity;
-extern bool outputFailed;  // set when the encoder's output could not grow
-
-extern uint8_t historyRing[encoderRingSize];
-extern int16_t writePos;
-
 // ---- the word the arithmetic works in ---------------------------------
 // The 32-bit program divides by a 32-bit reciprocal with a correction and
 // reads its bits through a 32-bit window, where 64-bit shifts and products
@@ -66,9 +54,9 @@ using Reciprocal = uint64_t;
 #endif
 
 // ---- the arithmetic coder ---------------------------------------------
-// The registers of one coding run. They live in the coding call's own
-// frame rather than in globals: the compiler can keep them in registers
-// only if no byte store through the output pointer may alias them.
+// The registers of one coding run. They live in the coding loop's own
+// frame: the compiler can keep them in registers only if no byte store
+// through the output pointer may alias them.
 struct RangeCoder {
     uint32_t rangeLow;   // the interval [rangeLow, rangeHigh), 17 bits
     uint32_t rangeHigh;
@@ -85,9 +73,9 @@ struct RangeCoder {
     int doublings;
 };
 
-// Narrows [rangeLow, rangeHigh) to the part [lowerCum, upperCum) of `total`,
-// exactly as the format defines it: unsigned 32-bit products, truncating
-// division, both from the old rangeLow.
+// Narrows [rangeLow, rangeHigh) to the part [lowerCum, upperCum) of `total`:
+// unsigned 32-bit products, truncating division, both bounds from the old
+// rangeLow. Every encoder and decoder of the format narrows so, to the bit.
 inline void narrowInterval(RangeCoder& coder, uint32_t range, uint32_t total, uint32_t upperCum,
                            uint32_t lowerCum)
 {
@@ -132,13 +120,4 @@ inline Widening widenInterval(RangeCoder& coder)
     coder.rangeLow = (low << straddled) & 0xFFFF;
     coder.rangeHigh = (rangeHalf | ((top << straddled) & 0xFFFF) | ((1u << straddled) - 1)) + 1;
     return widening;
-}
-
-bool growOutput();
-
-// Appends one byte to the encoder's output, growing it when full.
-inline void writeOutputByte(uint8_t byte)
-{
-    if (outputPos == outputCapacity && !growOutput()) return;
-    outputBuffer[outputPos++] = byte;
 }
