@@ -43,13 +43,13 @@ all: $(if $(PRODUCT),product,win32)
 deps:
 	@bash scripts/install-deps.sh
 
-# The sanitized build needs clang; without it the sanitized tests and the
-# fuzzer are skipped, and the host build does not ask for them.
+# The builds are CMake's presets (CMakePresets.json): host, sanitized,
+# win32 and win64, each in build/NAME. The sanitized build needs clang;
+# without it the sanitized tests and the fuzzer are skipped, and the host
+# build does not ask for them.
 sanitized: deps
 	@if command -v clang++ >/dev/null; then \
-	    cmake -S . -B $(SANITIZED) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DLZARI_SANITIZED=ON \
-	        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && \
-	    cmake --build $(SANITIZED) -j $(JOBS); \
+	    cmake --preset sanitized >/dev/null && cmake --build --preset sanitized -j $(JOBS); \
 	else \
 	    echo "clang++ not found: no sanitized tests and no fuzzing"; \
 	fi
@@ -57,16 +57,14 @@ sanitized: deps
 # The host build comes first: its lzari packs the setup program's payloads.
 # Its CTest also runs the sanitized and the Win32 tests.
 host: deps sanitized
-	cmake -S . -B $(HOST) -G Ninja -DCMAKE_BUILD_TYPE=Release -DWIN32_BUILD_DIR=$(abspath $(WIN32)) \
-	    -DWINE_TESTS_DIR=$$($(RUNS_32_BIT) && echo $(abspath $(WIN32)) || echo $(abspath $(WIN64))) \
+	cmake --preset host -DWINE_TESTS_DIR=$$($(RUNS_32_BIT) && echo $(abspath $(WIN32)) || echo $(abspath $(WIN64))) \
 	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_setup_program),$(abspath $(SANITIZED)),) >/dev/null
-	cmake --build $(HOST) -j $(JOBS)
+	cmake --build --preset host -j $(JOBS)
 
 # The Win32 build: setup.exe and the tests that run under Wine.
 win32: host
-	cmake -S . -B $(WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
-	cmake --build $(WIN32) -j $(JOBS)
+	cmake --preset win32 >/dev/null
+	cmake --build --preset win32 -j $(JOBS)
 	@bash scripts/sign-setup.sh $(WIN32)
 	@$(RUNS_32_BIT) || $(MAKE) --no-print-directory win64
 
@@ -74,9 +72,8 @@ win32: host
 # runs no 32-bit programs.
 win64:
 	@echo "this machine runs no 32-bit programs: the Wine tests run on a 64-bit build ($(WIN64))"
-	cmake -S . -B $(WIN64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	    -DLZARI_TOOL=$(abspath $(HOST))/tools/lzari >/dev/null
-	cmake --build $(WIN64) -j $(JOBS)
+	cmake --preset win64 >/dev/null
+	cmake --build --preset win64 -j $(JOBS)
 
 # setup.exe for the product of PRODUCT (a manifest like resources/product.toml),
 # in a build folder of its own, named after the manifest's folder.
@@ -123,7 +120,7 @@ fuzz: sanitized
 	mkdir -p $(BUILD)/fuzz-setup-corpus $(BUILD)/fuzz-manifest-corpus
 	$(SANITIZED)/tests/fuzz/fuzz_setup_program -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
 	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-setup-corpus tests/fuzz/pe_seeds tests/fuzz/seeds
-	$(SANITIZED)/tests/fuzz/fuzz_setup_program_word32 -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
+	$(SANITIZED)/tests/fuzz/fuzz_codec_word32 -max_total_time=$(FUZZ_SECONDS) -max_len=70000 -timeout=10 \
 	    -rss_limit_mb=4096 -print_final_stats=1 $(BUILD)/fuzz-setup-corpus tests/fuzz/pe_seeds tests/fuzz/seeds
 	$(SANITIZED)/tests/fuzz/fuzz_manifest -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=10 \
 	    -rss_limit_mb=2048 -print_final_stats=1 $(BUILD)/fuzz-manifest-corpus resources tests/data/second-product

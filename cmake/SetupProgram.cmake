@@ -9,17 +9,15 @@ if(NOT LZARI_TOOL)
 endif()
 get_filename_component(HOST_TOOLS ${LZARI_TOOL} DIRECTORY)
 
-set(SETUP_SOURCES
-    ${CMAKE_SOURCE_DIR}/install/install_config.cpp ${CMAKE_SOURCE_DIR}/install/folder_rules.cpp
-    ${CMAKE_SOURCE_DIR}/install/shortcut_paths.cpp ${CMAKE_SOURCE_DIR}/install/survey_text.cpp
-    ${CMAKE_SOURCE_DIR}/install/payload_checks.cpp ${CMAKE_SOURCE_DIR}/install/payload_verdict.cpp
-    ${CMAKE_SOURCE_DIR}/install/fatal_format.cpp
-    ${CMAKE_SOURCE_DIR}/install/platform_calls.cpp ${CMAKE_SOURCE_DIR}/install/fatal_error.cpp
-    ${CMAKE_SOURCE_DIR}/install/progress.cpp ${CMAKE_SOURCE_DIR}/install/resource_loader.cpp
-    ${CMAKE_SOURCE_DIR}/install/extraction.cpp ${CMAKE_SOURCE_DIR}/install/install_folder.cpp
-    ${CMAKE_SOURCE_DIR}/install/file_writer.cpp ${CMAKE_SOURCE_DIR}/install/shortcuts.cpp
-    ${CMAKE_SOURCE_DIR}/install/survey.cpp ${CMAKE_SOURCE_DIR}/install/system_libraries.cpp
-    ${CMAKE_SOURCE_DIR}/wizard/setup_main.cpp ${CMAKE_SOURCE_DIR}/wizard/setup_dialog.cpp
+# The engine, compiled for each product with its header (an object library
+# each), and the wizard.
+set(ENGINE_SOURCES)
+foreach(name install_config folder_rules shortcut_paths survey_text payload_checks payload_verdict fatal_format
+             platform_calls fatal_error install_report resource_loader extraction install_folder file_writer shortcuts
+             survey system_libraries)
+    list(APPEND ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/install/${name}.cpp)
+endforeach()
+set(WIZARD_SOURCES ${CMAKE_SOURCE_DIR}/wizard/setup_main.cpp ${CMAKE_SOURCE_DIR}/wizard/setup_dialog.cpp
     ${CMAKE_SOURCE_DIR}/wizard/folder_browser.cpp)
 
 # payload(RESOURCE SOURCE TIME FILE), as the product's payload list calls it:
@@ -92,11 +90,15 @@ function(add_setup_program target manifest)
     # One resource script per program, so that each depends on its own
     # payloads.
     file(WRITE ${dir}/program.rc "#include \"setup.rc\"\n")
-    add_executable(${target} WIN32 ${SETUP_SOURCES} ${dir}/program.rc)
-    target_include_directories(${target} PRIVATE ${dir} ${CMAKE_SOURCE_DIR}/install ${CMAKE_SOURCE_DIR}/wizard
+    add_library(${target}_engine OBJECT ${ENGINE_SOURCES})
+    target_include_directories(${target}_engine PUBLIC ${dir} ${CMAKE_SOURCE_DIR}/install ${CMAKE_SOURCE_DIR}/wizard
                                ${CMAKE_SOURCE_DIR}/resources)
     # ole32, shell32 and comctl32 are loaded when needed, not imported.
-    target_link_libraries(${target} PRIVATE lzari_decoder uuid user32 gdi32)
+    target_link_libraries(${target}_engine PUBLIC lzari_decoder uuid user32 gdi32)
+    no_exceptions(${target}_engine)
+    project_warnings(${target}_engine)
+    add_executable(${target} WIN32 ${WIZARD_SOURCES} ${dir}/program.rc)
+    target_link_libraries(${target} PRIVATE ${target}_engine)
     # Sections aligned to pages in the file too, so that a loader can map
     # the program, packed payloads and all, straight from the file. Wine
     # copies a program whose sections are not into private memory, where

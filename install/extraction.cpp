@@ -1,10 +1,9 @@
 // The extraction pass: every payload resource decoded into its row, on a
-// worker thread, while the dialog's thread shows the bar and reports.
+// worker thread, while the caller's thread shows the bar and reports.
 #include "engine.h"  // windows.h comes first
 
 #include <atomic>
 
-#include "control_ids.h"
 #include "lzari.h"
 #include "payload_checks.h"
 #include "payload_verdict.h"
@@ -13,24 +12,21 @@ namespace {
 
 constexpr WORD rcDataType = 10;  // RT_RCDATA
 
-// The worker's state. The dialog's thread reads the counters while the
+// The worker's state. The caller's thread reads the counters while the
 // worker runs, and the rest only once the worker has ended.
 HANDLE worker;
 std::atomic<uint32_t> finishedBytes{0};  // decoded bytes of the rows done
 std::atomic<uint32_t> rowBytes{0};       // decoded bytes of the row under way
 std::atomic<uint32_t> totalBytes{0};     // of every row, as the length fields give them
-// The end of the pass is told to the dialog once, by whichever of the two
-// threads comes second: the worker ending, or the dialog asking to be told.
-std::atomic<bool> finished{false}, told{false};
-std::atomic<HWND> listener{nullptr};
-UINT listenerMessage;
-WPARAM listenerStep;
+// The end of the pass is told once, by whichever of the two threads comes
+// second: the worker ending, or the caller asking to be told.
+std::atomic<bool> finished{false}, asked{false}, told{false};
 
-void tellTheDialog()
+void tellTheEnd()
 {
-    HWND dialog = listener;
-    if (dialog && finished && !told.exchange(true)) PostMessageA(dialog, listenerMessage, listenerStep, 0);
+    if (finished && asked && !told.exchange(true)) installReport.extractionEnded();
 }
+
 struct Failure {
     int code;  // 0: none
     const char* name;
@@ -85,7 +81,7 @@ DWORD WINAPI extractAll(LPVOID)
     extractEveryRow();
     traceMark("setup: decoded");
     finished = true;
-    tellTheDialog();
+    tellTheEnd();
     return 0;
 }
 
@@ -100,12 +96,10 @@ void startExtraction()
     if (!worker) worker = INVALID_HANDLE_VALUE;
 }
 
-void tellWhenExtracted(HWND dialog, UINT message, WPARAM step)
+void tellWhenExtracted()
 {
-    listenerMessage = message;
-    listenerStep = step;
-    listener = dialog;
-    tellTheDialog();
+    asked = true;
+    tellTheEnd();
 }
 
 int extractionPosition()
@@ -126,16 +120,16 @@ void awaitExtraction()
     if (failure.code) reportResourceFailure(failure.code, failure.name, failure.error);
 }
 
-void finishExtraction(HWND dialog)
+void finishExtraction()
 {
-    showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionRange);
-    endProgress(dialog, IDC_EXTRACT_PROGRESS);
+    installReport.passSteps(extractionPass, extractionRange);
+    installReport.passEnds(extractionPass);
 }
 
-void extractPayloads(HWND dialog)
+void extractPayloads()
 {
     startExtraction();
-    beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
+    installReport.passBegins(extractionPass, extractionRange);
     awaitExtraction();
-    finishExtraction(dialog);
+    finishExtraction();
 }

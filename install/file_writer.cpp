@@ -3,8 +3,6 @@
 
 #include <cstdio>
 
-#include "control_ids.h"
-#include "fatal_codes.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
 
@@ -31,10 +29,12 @@ bool isUnreplaceable(const char* path)
 
 // Ends the run over a temporary file that failed: it is closed (unless it
 // never opened; a handle whose close failed is closed again, harmlessly, as
-// nothing else runs that could have been given its number) and removed, so that only the old file stays; `error` is
-// the failed call's, read before the clean-up could change it.
-[[noreturn]] void abandon(const FatalText& text, const char* path, HANDLE file, const char* temporary, DWORD error)
+// nothing else runs that could have been given its number) and removed, so
+// that only the old file stays. The failed call's error is read before the
+// clean-up can change it.
+[[noreturn]] void abandon(const FatalText& text, const char* path, HANDLE file, const char* temporary)
 {
+    DWORD error = GetLastError();
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     DeleteFileA(temporary);
     reportFatal(text.code, text.format, path, int(error));
@@ -50,35 +50,36 @@ bool isUnreplaceable(const char* path)
 // network folder) leaves the old file as it was and no part of the new.
 void writePayloadFile(const char* path, PayloadEntry entry)
 {
-    if (isUnreplaceable(path)) reportFatal(cantDeleteFile.code, cantDeleteFile.format, path, int(ERROR_ACCESS_DENIED));
+    if (isUnreplaceable(path)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        fail(cantDeleteFile, path);
+    }
     char temporary[24];
     temporaryName(temporary);
     HANDLE file =
         platform.createFile(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) abandon(cantCreateFile, path, file, temporary, GetLastError());
+    if (file == INVALID_HANDLE_VALUE) abandon(cantCreateFile, path, file, temporary);
     DWORD written = 0;
     // An empty payload has no buffer; an empty write still creates the file.
     static const uint8_t nothing = 0;
     if (!platform.writeFile(file, entry.data ? entry.data : &nothing, entry.size, &written, nullptr))
-        abandon(cantWriteFile, path, file, temporary, GetLastError());
-    if (written != entry.size) abandon(fileWriteError, path, file, temporary, GetLastError());
+        abandon(cantWriteFile, path, file, temporary);
+    if (written != entry.size) abandon(fileWriteError, path, file, temporary);
     if (!platform.setFileTime(file, &entry.fileTime, &entry.fileTime, &entry.fileTime))
-        abandon(cantSetFileTime, path, file, temporary, GetLastError());
-    if (!platform.closeHandle(file)) abandon(fileCloseError, path, file, temporary, GetLastError());
+        abandon(cantSetFileTime, path, file, temporary);
+    if (!platform.closeHandle(file)) abandon(fileCloseError, path, file, temporary);
     // One step: the name shows the old file or the whole new one, never
     // neither; written through, so that the step is on the disk when done.
     if (!platform.moveFileEx(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        abandon(cantDeleteFile, path, INVALID_HANDLE_VALUE, temporary, GetLastError());
+        abandon(cantDeleteFile, path, INVALID_HANDLE_VALUE, temporary);
 }
 
-bool copyPayloads(HWND dialog)
+void copyPayloads()
 {
-    beginProgress(dialog, "Copying files...", IDC_COPY_PROGRESS, payloadCount());
+    installReport.passBegins(copyPass, payloadCount());
     for (int i = 0; payloadTable[i].fileName; i++) {
-        showProgress(dialog, IDC_COPY_PROGRESS, i);
+        installReport.passSteps(copyPass, i);
         writePayloadFile(payloadTable[i].fileName, payloadTable[i]);
     }
-    endProgress(dialog, IDC_COPY_PROGRESS);
-    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "Files have been copied to the following folder:");
-    return true;
+    installReport.passEnds(copyPass);
 }

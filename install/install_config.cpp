@@ -20,7 +20,5 @@ int payloadCount()
 
 wchar_t installFolder[MAX_PATH];
 wchar_t browsePath[MAX_PATH];
-const char shortcutArguments[] = "";
-const char shortcutIconPath[] = "";
 
 bool validateInstallFolder() { return validateFolderText(installFolder); }

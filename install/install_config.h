@@ -28,11 +28,11 @@ constexpr InstallConfig installConfig = {
 // The format's fixed part, the three texts and the terminator must fit the
 // buffer: a configuration that does not fit does not build (the manifest's
 // check says so first).
-static_assert(infoTextFixedLength + textLength(installConfig.productVersion) +
-                      textLength(installConfig.productName) + textLength(installConfig.productDescription) + 1 <=
+static_assert(infoTextFixedLength + constantLength(installConfig.productVersion) +
+                      constantLength(installConfig.productName) + constantLength(installConfig.productDescription) + 1 <=
                   infoTextSize,
               "the product's version, name and description do not fit the information text");
-static_assert(textLength(installConfig.defaultFolder) < MAX_PATH, "the default folder must fit its buffer");
+static_assert(constantLength(installConfig.defaultFolder) < MAX_PATH, "the default folder must fit its buffer");
 
 // One file the program carries: its name (that of its resource, looked up
 // without regard to case, and of the file written) and, once the
@@ -55,5 +55,3 @@ int payloadCount();
 // gives them: an ANSI code page cannot hold every user's folder names.
 extern wchar_t installFolder[MAX_PATH];  // the proposed or chosen install folder
 extern wchar_t browsePath[MAX_PATH];     // the folder browser's result
-extern const char shortcutArguments[];
-extern const char shortcutIconPath[];

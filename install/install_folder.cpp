@@ -19,4 +19,4 @@ bool createFolderPath(wchar_t* path)
     return SetCurrentDirectoryW(path) != 0;
 }
 
-bool createInstallFolder() { return validateInstallFolder() && createFolderPath(installFolder); }
+bool createInstallFolder() { return createFolderPath(installFolder); }

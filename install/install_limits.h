@@ -12,7 +12,8 @@
 #define INFO_TEXT_FORMAT "This program will install\nVersion %s of %s\n%s\n"
 constexpr size_t infoTextSize = 128;
 
-constexpr size_t textLength(const char* text) { return *text ? 1 + textLength(text + 1) : 0; }
+// A text's length, where the compiler can count it (strlen is not constexpr).
+constexpr size_t constantLength(const char* text) { return *text ? 1 + constantLength(text + 1) : 0; }
 
 // The format without its three "%s" (40 characters).
-constexpr size_t infoTextFixedLength = textLength(INFO_TEXT_FORMAT) - 6;
+constexpr size_t infoTextFixedLength = constantLength(INFO_TEXT_FORMAT) - 6;

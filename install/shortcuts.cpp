@@ -4,7 +4,6 @@
 #include <shobjidl.h>
 
 #include "engine.h"
-#include "fatal_codes.h"
 #include "fatal_error.h"
 #include "shortcut_paths.h"
 #include "system_libraries.h"
@@ -16,7 +15,7 @@ namespace {
 [[noreturn]] void reportTooLong(const FatalText& text)
 {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    reportFatal(text.code, text.format, int(GetLastError()));
+    fail(text);
 }
 
 // The folder the user's shell keeps for `csidl` (the desktop, the Start
@@ -39,7 +38,7 @@ bool shellFolder(int csidl, wchar_t (&folder)[MAX_PATH])
 void readProfileFolder(wchar_t (&profileFolder)[MAX_PATH])
 {
     DWORD length = GetEnvironmentVariableW(L"USERPROFILE", profileFolder, MAX_PATH);
-    if (length == 0) reportFatal(cantGetUserProfile.code, cantGetUserProfile.format, int(GetLastError()));
+    if (length == 0) fail(cantGetUserProfile);
     // A value that does not fit is reported as its needed size, with
     // nothing stored.
     if (length >= MAX_PATH) reportTooLong(cantGetUserProfile);
@@ -48,7 +47,7 @@ void readProfileFolder(wchar_t (&profileFolder)[MAX_PATH])
 
 }  // namespace
 
-bool createShortcuts()
+void createShortcuts()
 {
     wchar_t target[MAX_PATH];
     bool targetFits = composeShortcutTarget(target);
@@ -64,58 +63,42 @@ bool createShortcuts()
     if (!targetFits || (!shellDesktop && !composeProfileDesktop(desktopFolder, profileFolder)) ||
         !composeDesktopLink(desktopLink, desktopFolder))
         reportTooLong(cantCreateDesktopLink);
-    if (createShellLink(desktopLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
-        reportFatal(cantCreateDesktopLink.code, cantCreateDesktopLink.format, int(GetLastError()));
+    if (!createShellLink(desktopLink, target, installConfig.productDescription, installFolder))
+        fail(cantCreateDesktopLink);
 
     wchar_t groupFolder[MAX_PATH];
     if ((!shellPrograms && !composeProfilePrograms(programsFolder, profileFolder)) ||
         !composeGroupFolder(groupFolder, programsFolder))
         reportTooLong(cantCreateStartMenuFolder);
     if (!CreateDirectoryW(groupFolder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        reportFatal(cantCreateStartMenuFolder.code, cantCreateStartMenuFolder.format, int(GetLastError()));
+        fail(cantCreateStartMenuFolder);
 
     wchar_t groupLink[MAX_PATH];
     if (!composeGroupLink(groupLink, groupFolder)) reportTooLong(cantCreateStartMenuLink);
-    if (createShellLink(groupLink, target, shortcutArguments, installConfig.productDescription, installFolder) != 0)
-        reportFatal(cantCreateStartMenuLink.code, cantCreateStartMenuLink.format, int(GetLastError()));
-    return true;
+    if (!createShellLink(groupLink, target, installConfig.productDescription, installFolder))
+        fail(cantCreateStartMenuLink);
 }
 
-int createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const char* arguments, const char* description,
-                    const wchar_t* workingDirectory)
-{
-    // Without COM's calls the library cannot be initialised either.
-    const ShellCalls& com = shellCalls();
-    if (!com.initialize || !com.uninitialize || !com.createInstance || FAILED(com.initialize(nullptr))) return 73;
-    HRESULT saved = saveShellLink(targetPath, arguments, linkPath, description, SW_SHOWNORMAL, workingDirectory,
-                                  shortcutIconPath, 0);
-    com.uninitialize();
-    return FAILED(saved) ? 76 : 0;
-}
+namespace {
 
-HRESULT saveShellLink(const wchar_t* targetPath, const char* arguments, const wchar_t* linkPath, const char* description,
-                      int showCommand, const wchar_t* workingDirectory, const char* iconPath, int iconIndex)
+// A link to `targetPath` started in `workingDirectory`, saved at
+// `linkPath`, through the shell's link object; the result of the save.
+HRESULT saveShellLink(const wchar_t* targetPath, const wchar_t* linkPath, const char* description,
+                      const wchar_t* workingDirectory)
 {
-    if (!targetPath || !*targetPath || !arguments || !linkPath || !*linkPath || !description || showCommand < 0 ||
-        !workingDirectory || !iconPath || iconIndex < 0)
-        return E_INVALIDARG;
-    // The product's texts, ASCII, as the link object takes every text.
-    wchar_t wideArguments[MAX_PATH], wideDescription[MAX_PATH], wideIconPath[MAX_PATH];
-    if (!joinPath(wideArguments, arguments) || !joinPath(wideDescription, description) ||
-        !joinPath(wideIconPath, iconPath))
-        return E_INVALIDARG;
+    // The product's description, ASCII, as the link object takes every text.
+    wchar_t wideDescription[MAX_PATH];
+    if (!joinPath(wideDescription, description)) return E_INVALIDARG;
     IShellLinkW* link = nullptr;
     auto createInstance = shellCalls().createInstance;
-    if (!createInstance || FAILED(createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return E_INVALIDARG;
+    if (FAILED(createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&link))))
+        return E_NOINTERFACE;
     // The setters' results are not looked at: only the save decides.
     link->SetPath(targetPath);
-    link->SetArguments(wideArguments);
     if (*description) link->SetDescription(wideDescription);
-    if (showCommand > 0) link->SetShowCmd(showCommand);
-    if (*workingDirectory) link->SetWorkingDirectory(workingDirectory);
-    if (*iconPath && iconIndex >= 0) link->SetIconLocation(wideIconPath, iconIndex);
+    link->SetShowCmd(SW_SHOWNORMAL);
+    link->SetWorkingDirectory(workingDirectory);
 
     IPersistFile* file = nullptr;
     HRESULT result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
@@ -127,4 +110,17 @@ HRESULT saveShellLink(const wchar_t* targetPath, const char* arguments, const wc
     }
     link->Release();
     return result;
+}
+
+}  // namespace
+
+bool createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const char* description,
+                     const wchar_t* workingDirectory)
+{
+    // Without COM's calls the library cannot be initialised either.
+    const ShellCalls& com = shellCalls();
+    if (!com.initialize || !com.uninitialize || !com.createInstance || FAILED(com.initialize(nullptr))) return false;
+    HRESULT saved = saveShellLink(targetPath, linkPath, description, workingDirectory);
+    com.uninitialize();
+    return SUCCEEDED(saved);
 }

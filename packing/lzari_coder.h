@@ -89,8 +89,10 @@ inline void narrowInterval(RangeCoder& coder, uint32_t range, uint32_t total, ui
 // encoder sends them: they are the top bits of the old rangeLow), then
 // `straddled` doublings about the middle (rangeLow in the second quarter,
 // rangeHigh in the third), whose bits the encoder owes until the next
-// settled bit. This is the bit-by-bit loop of the format done by counting
-// leading bits; each doubling reads or writes one bit, at most 17 in all.
+// settled bit. That is the loop that doubles the interval one bit at a
+// time while both ends lie in one half, or straddle the middle, done by
+// counting leading bits; each doubling reads or writes one bit, at most 17
+// in all.
 struct Widening {
     int settled;
     int straddled;

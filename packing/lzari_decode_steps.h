@@ -79,7 +79,7 @@ inline uint32_t readBits(BitReader& reader, int n)
     return bits;
 }
 
-// The byte position the format's byte-at-a-time reader would have reached:
+// The byte position a reader taking one byte at a time would have reached:
 // it fetches a byte whenever it needs a bit and has none left.
 inline uint32_t bytesConsumed(const BitReader& reader)
 {
@@ -175,7 +175,7 @@ inline uint32_t decodeTarget(const RangeCoder& coder, uint32_t total)
 // 0 in top, the ones of low & ~top. Those bits are 0 above the run's start,
 // so the leading ones of (low & ~top) with the settled bits and the one
 // after them set count settled + 1 + straddled. Below the 17 bits the word
-// holds zeros, which stop the run where the format's loop stops.
+// holds zeros, which stop the run where the bit-by-bit loop would stop.
 inline int widenForDecoding(RangeCoder& coder)
 {
     uint32_t low = coder.rangeLow;

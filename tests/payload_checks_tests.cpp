@@ -13,7 +13,7 @@
 #include "codec_support.h"
 #include "crc32.h"
 #include "payload_checks.h"
-#include "payload_checksums.h"
+#include "setup_payloads.h"  // listPayloadChecks
 #include "payload_verdict.h"
 
 namespace {
@@ -21,20 +21,21 @@ namespace {
 // A record as the build writes it: the CRC, the name, NULs to a multiple of 4.
 std::string record(uint32_t crc, const std::string& name)
 {
-    std::string bytes(reinterpret_cast<const char*>(&crc), 4);  // little-endian, as both targets are
-    return (bytes + name).append(payloadCheckRecordSize(uint32_t(name.size())) - 4 - name.size(), '\0');
+    std::string bytes(payloadCheckRecordSize(uint32_t(name.size())), '\0');
+    writePayloadCheck(reinterpret_cast<uint8_t*>(&bytes[0]), crc, name.c_str(), uint32_t(name.size()));
+    return bytes;
 }
 
 // The check records, read as written, and refused with the place of the
 // fault when they are not.
-TEST(PayloadChecks, ToolReadsTheRecordsWithTheirPaddingOrRefusesSayingWhere)
+TEST(PayloadChecks, ToolReadsTheRecordsAsTheProgramDoesOrRefusesSayingWhere)
 {
     auto read = [](const std::string& bytes) {
         try {
             std::string names;
-            for (const PayloadChecksum& record :
-                 readPayloadChecksums(reinterpret_cast<const uint8_t*>(bytes.data()), uint32_t(bytes.size())))
-                names += record.name + "=" + std::to_string(record.crc) + " ";
+            for (const PayloadCheck& record :
+                 listPayloadChecks(reinterpret_cast<const uint8_t*>(bytes.data()), uint32_t(bytes.size())))
+                names += std::string(record.name) + "=" + std::to_string(record.crc) + " ";
             return names;
         } catch (const std::runtime_error& error) {
             return std::string(error.what());
@@ -43,7 +44,7 @@ TEST(PayloadChecks, ToolReadsTheRecordsWithTheirPaddingOrRefusesSayingWhere)
     std::string good = record(1, "QRV.EXE") + record(2, "HELP.QRD");
     const std::pair<std::string, std::string> rows[] = {
         {good + record(0xFFFFFFFF, "QRV"), "QRV.EXE=1 HELP.QRD=2 QRV=4294967295 "},
-        {record(1, "A") + std::string("\2\0\0\0B\0", 6), "A=1 B=2 "},  // the last record's padding may be missing
+        {record(1, "A") + std::string("\2\0\0\0B\0", 6), "PAYLOADCRC: record cut short at byte 8"},  // its padding too
         {"", ""},
         {good.substr(0, 14), "PAYLOADCRC: record cut short at byte 12"},
         {good.substr(0, 20), "PAYLOADCRC: name without its ending NUL at byte 16"},

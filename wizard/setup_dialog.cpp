@@ -18,8 +18,48 @@ namespace {
 
 void showControl(HWND dialog, int id, bool shown) { ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE); }
 
+// ---- what the engine reports, shown --------------------------------------
+
+HWND shownDialog;  // the dialog, once made
+
+// Each pass's bar and status lines: when it begins, and when it ends (none:
+// the next step replaces the line).
+struct PassControls {
+    int bar;
+    const char* begun;
+    const char* ended;
+};
+constexpr PassControls passControls[] = {
+    {IDC_EXTRACT_PROGRESS, "extracting files", nullptr},
+    {IDC_COPY_PROGRESS, "Copying files...", "Files have been copied to the following folder:"},
+};
+
+void passBegins(InstallPass pass, int range)
+{
+    const PassControls& controls = passControls[pass];
+    SetDlgItemTextA(shownDialog, IDC_STATUS_TEXT, controls.begun);
+    showControl(shownDialog, controls.bar, true);
+    SendDlgItemMessageA(shownDialog, controls.bar, PBM_SETRANGE, 0, MAKELPARAM(0, WORD(range)));
+}
+
+void passSteps(InstallPass pass, int position)
+{
+    SendDlgItemMessageA(shownDialog, passControls[pass].bar, PBM_SETPOS, WPARAM(position), 0);
+}
+
+void passEnds(InstallPass pass)
+{
+    showControl(shownDialog, passControls[pass].bar, false);
+    if (passControls[pass].ended) SetDlgItemTextA(shownDialog, IDC_STATUS_TEXT, passControls[pass].ended);
+}
+
+// On the decoding worker's thread: the dialog's own thread takes it on.
+void extractionEnded() { PostMessageA(shownDialog, WM_USER, STEP_EXTRACTED, 0); }
+
 void initialise(HWND dialog)
 {
+    shownDialog = dialog;
+    installReport = InstallReport{passBegins, passSteps, passEnds, extractionEnded};
     centerWindow(dialog);
     char info[infoTextSize];  // the configuration is checked to fit when built
     formatText(info, sizeof info, INFO_TEXT_FORMAT, installConfig.productVersion, installConfig.productName,
@@ -48,7 +88,9 @@ void drawAgain(HWND dialog)
     RedrawWindow(dialog, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-// How often the extraction bar is brought up to date, in milliseconds.
+// The timer that brings the extraction bar up to date, and how often, in
+// milliseconds.
+constexpr UINT_PTR extractionTimer = 1;
 constexpr UINT extractionTick = 30;
 
 void showPrompt(HWND dialog)
@@ -100,14 +142,14 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             traceMark("setup: extracting");
             // The bar follows the decoding worker on a timer while the
             // dialog keeps answering, until the worker tells it is done.
-            beginProgress(dialog, "extracting files", IDC_EXTRACT_PROGRESS, extractionRange);
-            SetTimer(dialog, STEP_EXTRACT, extractionTick, nullptr);
-            tellWhenExtracted(dialog, WM_USER, STEP_EXTRACTED);
+            passBegins(extractionPass, extractionRange);
+            SetTimer(dialog, extractionTimer, extractionTick, nullptr);
+            tellWhenExtracted();
         } else if (wParam == STEP_EXTRACTED) {
-            KillTimer(dialog, STEP_EXTRACT);
+            KillTimer(dialog, extractionTimer);
             awaitExtraction();  // a failure is reported over the dialog as it stands
             holdDrawing(dialog);
-            finishExtraction(dialog);
+            finishExtraction();
             PostMessageA(dialog, WM_USER, STEP_PROMPT, 0);
         } else if (wParam == STEP_PROMPT) {
             showPrompt(dialog);
@@ -117,7 +159,7 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         return 1;
     case WM_TIMER:
-        if (wParam == STEP_EXTRACT) showProgress(dialog, IDC_EXTRACT_PROGRESS, extractionPosition());
+        if (wParam == extractionTimer) passSteps(extractionPass, extractionPosition());
         return 1;
     case WM_COMMAND:
         return onCommand(dialog, wParam);
@@ -134,7 +176,7 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORDLG:
         return COLOR_BTNFACE + 1;
     case WM_CLOSE:
-        return EndDialog(dialog, 2);
+        return EndDialog(dialog, IDCANCEL);
     case WM_DESTROY:
         return 1;
     default:
@@ -142,19 +184,17 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
 }
 
-int onInstall(HWND dialog)
+void onInstall(HWND dialog)
 {
-    if (!validateInstallFolder()) return 0;
-    if (!createInstallFolder()) return 0;
+    if (!validateInstallFolder() || !createInstallFolder()) return;
     showControl(dialog, IDC_INSTALL, false);
     showControl(dialog, IDC_BROWSE, false);
-    copyPayloads(dialog);
+    copyPayloads();
     createShortcuts();
     SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "The software has been successfully installed.");
     showControl(dialog, IDC_EXIT, true);
     SetFocus(GetDlgItem(dialog, IDC_EXIT));
     traceMark("setup: installed");
-    return 1;
 }
 
 void onBrowse(HWND dialog)

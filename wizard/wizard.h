@@ -10,7 +10,7 @@ constexpr WPARAM STEP_PROMPT = 2;
 constexpr WPARAM STEP_EXTRACTED = 3;  // from the decoding worker
 
 INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-int onInstall(HWND dialog);
+void onInstall(HWND dialog);
 void onBrowse(HWND dialog);
 void centerWindow(HWND dialog);
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "control_ids.h"
-#include "win32_support.h"
+#include "win32_driver.h"
 
 namespace {
 

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <cstring>
 
 #include "engine.h"
@@ -73,8 +71,6 @@ LPITEMIDLIST WINAPI browserChecksCom(LPBROWSEINFOW)
     return nullptr;
 }
 
-INT_PTR CALLBACK quietDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
 // --step [CALL] STEP [ARGUMENT...]: STEP is write NAME (in the current
 // folder, as the copy pass writes), shortcuts (for
 // USERPROFILE), browse, survey, resource NAME or extract NAME... (a table of
@@ -119,9 +115,8 @@ int runStep(int argc, char** argv)
     } else if (step == "resource") {
         loadResourceData(argument.c_str(), 10);
     } else if (step == "extract") {
-        InitCommonControls();
         for (int i = 1; i <= argc; i++) payloadTable[i - 1].fileName = i < argc ? argv[i] : nullptr;
-        extractPayloads(CreateDialogParamA(appInstance, "SETUP", nullptr, quietDialogProc, 0));
+        extractPayloads();
     } else {
         return 2;
     }

@@ -1,6 +1,7 @@
 #include "names.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "ascii_case.h"
 
@@ -28,3 +29,32 @@ std::string upperCaseName(const std::string& name)
     for (char& c : upper) c = asciiUpper(c);
     return upper;
 }
+
+namespace {
+
+bool isDeviceName(const std::string& name)
+{
+    std::string base = upperCaseName(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    bool numbered = base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+                    base[3] <= '9';
+    return numbered || base == "CON" || base == "PRN" || base == "AUX" || base == "NUL";
+}
+
+}  // namespace
+
+bool isWindowsFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
+    for (char c : name)
+        if ((unsigned char)c < 32 || strchr("\\/:*?\"<>|", c)) return false;
+    return !isDeviceName(name);
+}
+
+bool staysInItsFolder(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..") return false;
+    if (name.find_first_of("/\\:") != std::string::npos) return false;
+    return printableName(name) == name;
+}
+

@@ -12,3 +12,17 @@ std::string printableName(const std::string& name);
 // Resource names are compared as Windows compares them, without regard to
 // ASCII letter case: a name in its upper-case form.
 std::string upperCaseName(const std::string& name);
+
+// A name that becomes one file (or link, or folder) in one folder on
+// Windows: not empty, "." or "..", no folder part, nothing Windows refuses
+// in a file name (control characters, <>:"/\|?*, a trailing dot or space),
+// and no device's name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any
+// extension), which would be the device, not a file.
+bool isWindowsFileName(const std::string& name);
+
+// A name a tool may write under a folder of its own, as given by a program
+// it reads: it names a file inside that folder (not empty, "." or "..", no
+// slash, backslash or drive colon) and shows as it is (no control
+// character, no mark that turns the text around).
+bool staysInItsFolder(const std::string& name);
+

@@ -67,11 +67,11 @@ int main(int argc, char** argv)
         } else if (unpack->parsed()) {
             unpackFile(inputPath, outputPath);
         } else if (list->parsed()) {
-            status = listPayloads(programPath);
+            status = listPayloadFiles(programPath);
         } else if (extract->parsed()) {
-            status = extractPayloads(programPath, folder, replace);
+            status = extractPayloadFiles(programPath, folder, replace);
         } else if (verify->parsed()) {
-            status = verifyPayloads(programPath, folder);
+            status = verifyPayloadFiles(programPath, folder);
         } else {
             for (const std::string& path : infoPaths) {
                 try {

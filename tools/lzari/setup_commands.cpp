@@ -12,7 +12,6 @@
 
 #include "file_io.h"
 #include "file_time_text.h"
-#include "payload_checksums.h"
 #include "program_signature.h"
 #include "setup_payloads.h"
 
@@ -132,7 +131,7 @@ bool verifyOne(const SetupPayload& payload, const SetupContents& contents, const
 
 }  // namespace
 
-int listPayloads(const std::string& programPath)
+int listPayloadFiles(const std::string& programPath)
 {
     MappedFile program(programPath);
     SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
@@ -149,7 +148,7 @@ int listPayloads(const std::string& programPath)
     return good ? 0 : 1;
 }
 
-int extractPayloads(const std::string& programPath, const std::string& folder, bool replace)
+int extractPayloadFiles(const std::string& programPath, const std::string& folder, bool replace)
 {
     MappedFile program(programPath);
     SetupContents contents = readSetupContents(program.data(), program.size(), programPath);
@@ -177,7 +176,7 @@ int extractPayloads(const std::string& programPath, const std::string& folder, b
     return good ? 0 : 1;
 }
 
-int verifyPayloads(const std::string& programPath, const std::string& folder)
+int verifyPayloadFiles(const std::string& programPath, const std::string& folder)
 {
     MappedFile program(programPath);
     SetupContents contents = readSetupContents(program.data(), program.size(), programPath);

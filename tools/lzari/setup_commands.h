@@ -13,17 +13,17 @@
 // One line per payload: name, container version, packed and unpacked
 // size, time stamp (UTC) and whether its CRC-32 matches PAYLOADCRC; each
 // payload is decoded to check it.
-int listPayloads(const std::string& programPath);
+int listPayloadFiles(const std::string& programPath);
 
 // Writes each payload into `folder` (made if missing) under the name the
 // installer writes, with its time stamp. A payload that does not decode or fails its
 // CRC-32 leaves no file; the others are still written. A file that is there
 // already is replaced only when `replace` says so (a symbolic link never),
 // and a name beginning with a dot is refused: then nothing is written.
-int extractPayloads(const std::string& programPath, const std::string& folder, bool replace);
+int extractPayloadFiles(const std::string& programPath, const std::string& folder, bool replace);
 
 // Compares each decoded payload with the file of its name in `folder`,
 // letter case aside, as Windows finds files: one line per difference
 // (missing, size, first differing byte, time) and per file in the folder
 // the program does not carry, then a summary.
-int verifyPayloads(const std::string& programPath, const std::string& folder);
+int verifyPayloadFiles(const std::string& programPath, const std::string& folder);

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "fatal_codes.h"
-#include "payload_checksums.h"
+#include "payload_checks.h"
 #include "pe_resources.h"
 
 namespace {
@@ -18,11 +18,11 @@ namespace {
 }
 
 // PAYLOADCRC's records by upper-case name.
-std::map<std::string, PayloadChecksum> checksumsOf(const PeResources& resources, const std::string& path,
-                                                   SetupContents* contents)
+std::map<std::string, PayloadCheck> checksOf(const PeResources& resources, const std::string& path,
+                                             SetupContents* contents)
 {
     contents->checksummed = false;
-    std::map<std::string, PayloadChecksum> checksums;
+    std::map<std::string, PayloadCheck> checks;
     for (const RawDataResource& resource : resources.rawData) {
         if (upperCaseName(resource.name) != payloadChecksName) continue;
         if (contents->checksummed) fail(path, std::string(payloadChecksName) + " given twice");
@@ -30,20 +30,13 @@ std::map<std::string, PayloadChecksum> checksumsOf(const PeResources& resources,
         contents->checks = resource.data;
         contents->checksSize = resource.size;
         try {
-            for (const PayloadChecksum& record : readPayloadChecksums(resource.data, resource.size))
-                checksums[upperCaseName(record.name)] = record;
+            for (const PayloadCheck& record : listPayloadChecks(resource.data, resource.size))
+                checks[upperCaseName(record.name)] = record;
         } catch (const std::runtime_error& error) {
             fail(path, error.what());
         }
     }
-    return checksums;
-}
-
-bool isPlainFileName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..") return false;
-    if (name.find_first_of("/\\:") != std::string::npos) return false;
-    return printableName(name) == name;  // no control character, nothing that turns the text around
+    return checks;
 }
 
 // Resources whose bytes overlap are never built; a hostile program could
@@ -72,6 +65,23 @@ std::string hex32(uint32_t value)
 
 }  // namespace
 
+std::vector<PayloadCheck> listPayloadChecks(const uint8_t* records, uint32_t size)
+{
+    std::vector<PayloadCheck> list;
+    std::set<std::string> names;
+    PayloadCheck record;
+    for (uint32_t at = 0; at < size;) {
+        uint32_t start = at;
+        if (const char* fault = readPayloadCheck(records, size, &at, &record))
+            throw std::runtime_error(std::string(payloadChecksName) + ": " + fault + " at byte " + std::to_string(at));
+        if (!names.insert(upperCaseName(record.name)).second)
+            throw std::runtime_error(std::string(payloadChecksName) + ": " + printableName(record.name) +
+                                     " given twice at byte " + std::to_string(start));
+        list.push_back(record);
+    }
+    return list;
+}
+
 SetupContents readSetupContents(const uint8_t* program, size_t size, const std::string& path)
 {
     PeResources resources;
@@ -82,7 +92,7 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
     }
     SetupContents contents;
     contents.signing = resources.signing;
-    std::map<std::string, PayloadChecksum> checksums = checksumsOf(resources, path, &contents);
+    std::map<std::string, PayloadCheck> checks = checksOf(resources, path, &contents);
     std::set<std::string> names;
     for (const RawDataResource& resource : resources.rawData) {
         std::string key = upperCaseName(resource.name);
@@ -91,16 +101,16 @@ SetupContents readSetupContents(const uint8_t* program, size_t size, const std::
         // so two that differ only in case (or language) are one too many.
         if (!names.insert(key).second) fail(path, "resource " + printableName(resource.name) + " given twice");
         SetupPayload payload{resource.name, resource.data, resource.size};
-        auto record = checksums.find(key);
+        auto record = checks.find(key);
         // The record keeps the file's own name, which the resource compiler
         // turned to upper case: the name the installer writes.
-        if (record != checksums.end()) payload.name = record->second.name;
+        if (record != checks.end()) payload.name = record->second.name;
         contents.payloads.push_back(payload);
     }
     if (contents.payloads.empty()) fail(path, "carries no payload resources");
     refuseSharedBytes(contents.payloads, path);
     if (!contents.checksummed) contents.problems.push_back(path + ": carries no " + payloadChecksName + stopsWith(cantFindResource.code));
-    for (const auto& [name, record] : checksums)
+    for (const auto& [name, record] : checks)
         if (!names.count(name))
             contents.problems.push_back(path + ": " + payloadChecksName + " has a record for " + printableName(name) +
                                         ", which the program does not carry" + stopsWith(cantFindResource.code));
@@ -134,7 +144,7 @@ DecodedPayload trustedPayload(const SetupPayload& payload, const SetupContents& 
 void checkPayloadNames(const SetupContents& contents, const std::string& path, const std::string& folder)
 {
     for (const SetupPayload& payload : contents.payloads)
-        if (!isPlainFileName(payload.name))
+        if (!staysInItsFolder(payload.name))
             fail(path, "resource name \"" + printableName(payload.name) + "\" could name a file outside " + folder +
                            "; nothing done");
 }

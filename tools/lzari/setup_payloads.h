@@ -12,6 +12,7 @@
 #include "container_unpack.h"  // CodecBlock
 #include "names.h"
 #include "pe_resources.h"  // SignedRegions
+#include "payload_checks.h"
 #include "payload_verdict.h"
 
 struct SetupPayload {
@@ -30,6 +31,11 @@ struct SetupContents {
     std::vector<std::string> problems;
     SignedRegions signing;  // the Authenticode signature and what it covers
 };
+
+// PAYLOADCRC's records, in order; throws std::runtime_error with a one-line
+// reason, beginning "PAYLOADCRC", for a record the installer would not read
+// (payload_checks.h) or a name given twice (in any letter case).
+std::vector<PayloadCheck> listPayloadChecks(const uint8_t* records, uint32_t size);
 
 // Throws std::runtime_error with a one-line message beginning with `path`
 // for a file that is not a readable program, a program without payloads,

@@ -21,9 +21,9 @@ void appendRecord(std::string& records, const std::string& name, const std::stri
     uLong crc = crc32(0, nullptr, 0);
     // zlib takes at most 4 GB per call; a payload is far smaller.
     crc = crc32(crc, file.data(), uInt(file.size()));
-    for (int shift = 0; shift < 32; shift += 8) records += char((crc >> shift) & 0xFF);
-    records += name;
-    records.append(payloadCheckRecordSize(uint32_t(name.size())) - 4 - name.size(), '\0');
+    size_t at = records.size();
+    records.resize(at + payloadCheckRecordSize(uint32_t(name.size())));
+    writePayloadCheck(reinterpret_cast<uint8_t*>(&records[at]), uint32_t(crc), name.c_str(), uint32_t(name.size()));
 }
 
 }  // namespace

@@ -61,26 +61,6 @@ std::string existingFile(const std::string& base, const std::string& path, const
     return full;
 }
 
-// The names Windows keeps for devices, with any extension: a file so named
-// is the device, and creating it fails half way through an install.
-bool isDeviceName(const std::string& name)
-{
-    std::string base = upperCaseName(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    bool numbered = base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
-                    base[3] <= '9';
-    return numbered || base == "CON" || base == "PRN" || base == "AUX" || base == "NUL";
-}
-
-// A name that becomes one file (or link) in one folder: no folder part,
-// nothing Windows refuses in a file name, no device's name.
-bool isPlainFileName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
-    for (char c : name)
-        if ((unsigned char)c < 32 || strchr("\\/:*?\"<>|", c)) return false;
-    return !isDeviceName(name);
-}
 
 // The logo is drawn from its pixels as they lie: a bitmap file whose
 // header is the 40-byte kind, 24 or 32 bits a pixel, uncompressed, with no
@@ -117,8 +97,8 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
         refuse("productDescription", "the information text (\"This program will install\", the version, the name "
                                      "and the description) has " + std::to_string(infoLength) +
                                          " characters; the dialog holds " + std::to_string(infoTextSize - 1));
-    if (!isPlainFileName(product.productName)) refuse("productName", "names the shortcuts, so it must be a file name");
-    if (!isPlainFileName(product.groupName)) refuse("groupName", "must be one folder's name");
+    if (!isWindowsFileName(product.productName)) refuse("productName", "names the shortcuts, so it must be a file name");
+    if (!isWindowsFileName(product.groupName)) refuse("groupName", "must be one folder's name");
     if (product.dialogTitle.size() > 127) refuse("dialogTitle", "longer than 127 characters");
     if (product.defaultFolder.size() > 259) refuse("defaultFolder", "longer than 259 characters");
     char folder[260];
@@ -129,7 +109,7 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
     // not create it, and its install button would do nothing.
     for (size_t from = 3, to; from < product.defaultFolder.size(); from = to + 1) {
         to = std::min(product.defaultFolder.find('\\', from), product.defaultFolder.size());
-        if (!isPlainFileName(product.defaultFolder.substr(from, to - from)))
+        if (!isWindowsFileName(product.defaultFolder.substr(from, to - from)))
             refuse("defaultFolder", "\"" + product.defaultFolder.substr(from, to - from) + "\" is no folder name Windows allows");
     }
 }
@@ -162,7 +142,7 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     std::string field = "payload " + std::to_string(index + 1);
     ProductPayload payload;
     payload.name = requiredText(row, "name", refuse, field + ": name");
-    if (!isPlainFileName(payload.name))
+    if (!isWindowsFileName(payload.name))
         refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part");
     // The build lists names in CMake, where ";" parts a list, and the check
     // values have a resource of their own.
