@@ -1,7 +1,7 @@
 // Every fatal code the installer can stop with, each once, with its
 // message as a printf format. The engine reports through these, lzari names
 // them in its "the installer stops with N" lines, and the tests hold the
-// README's table of codes to this one.
+// table of codes in docs/fatal-codes.md to this one.
 //
 // A message that follows a failed platform call ends with "\nWin Err Code
 // %i" and takes the system's error last; a file or resource name comes in

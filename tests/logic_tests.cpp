@@ -103,22 +103,23 @@ TEST(Logic, FatalTextsUpToTheirBuffersAreShownWhole)
     EXPECT_STREQ(title, "Fatal Error Code -2147483648") << "the longest title";
 }
 
-// The README's table of fatal codes is the program's, code for code, each
-// message as its box begins (a name shown as NAME).
-TEST(Logic, ReadmeTableOfFatalCodesIsTheProgramsOwn)
+// The documented table of fatal codes (docs/fatal-codes.md) is the
+// program's, code for code, each message as its box begins (a name shown
+// as NAME).
+TEST(Logic, DocumentedTableOfFatalCodesIsTheProgramsOwn)
 {
-    std::map<int, std::string> program, readme;
+    std::map<int, std::string> program, documented;
     for (const FatalText& text : fatalTexts) {
         std::string message(text.format, strcspn(text.format, "\n"));
         if (size_t name = message.find("%s"); name != std::string::npos) message.replace(name, 2, "NAME");
         EXPECT_TRUE(program.emplace(text.code, message).second) << text.code << " given twice";
     }
-    std::ifstream file(SOURCE_DIR "/README.md");
+    std::ifstream file(SOURCE_DIR "/docs/fatal-codes.md");
     const std::regex row(R"(^\| (\d+) \| ([^|]*[^| ]) \|)");
     std::smatch match;
     for (std::string line; std::getline(file, line);)
-        if (std::regex_search(line, match, row)) readme[std::stoi(match[1])] = match[2];
-    EXPECT_EQ(readme, program);
+        if (std::regex_search(line, match, row)) documented[std::stoi(match[1])] = match[2];
+    EXPECT_EQ(documented, program);
 }
 
 }  // namespace
