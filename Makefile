@@ -12,7 +12,8 @@
 #   make bench   codec throughput against zlib -9 and xz -6, the best parse against
 #                the standard encoder, unpack memory, the 32-bit arithmetic against
 #                the 64-bit (the 32-bit program under Wine where it runs, and its
-#                stand-in built for the host)
+#                stand-in built for the host), and the extraction's pool against
+#                one worker, to the folder prompt
 #   make bench-installer
 #                setup.exe against an NSIS installer of the same files: sizes,
 #                time to the folder prompt, time from the click to done,
@@ -27,6 +28,7 @@
 BUILD := build
 HOST := $(BUILD)/host
 SANITIZED := $(BUILD)/sanitized
+THREADS := $(BUILD)/threads
 WIN32 := $(BUILD)/win32
 # Some machines' kernels run no 32-bit programs: there the Wine tests run on
 # a 64-bit build of the same sources, and the 32-bit setup.exe is checked
@@ -36,7 +38,7 @@ RUNS_32_BIT = bash scripts/wine-run.sh --runs-32-bit
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized win32 win64 host product run test bench bench-installer fuzz mutants clean
+.PHONY: all deps sanitized threads win32 win64 host product run test bench bench-installer fuzz mutants clean
 
 all: $(if $(PRODUCT),product,win32)
 
@@ -54,11 +56,19 @@ sanitized: deps
 	    echo "clang++ not found: no sanitized tests and no fuzzing"; \
 	fi
 
+threads: deps
+	@if command -v clang++ >/dev/null; then \
+	    cmake --preset threads >/dev/null && cmake --build --preset threads -j $(JOBS); \
+	else \
+	    echo "clang++ not found: the extraction's pool is not tested under ThreadSanitizer"; \
+	fi
+
 # The host build comes first: its lzari packs the setup program's payloads.
-# Its CTest also runs the sanitized and the Win32 tests.
-host: deps sanitized
+# Its CTest also runs the sanitized, threads and Win32 tests.
+host: deps sanitized threads
 	cmake --preset host -DWINE_TESTS_DIR=$$($(RUNS_32_BIT) && echo $(abspath $(WIN32)) || echo $(abspath $(WIN64))) \
-	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_setup_program),$(abspath $(SANITIZED)),) >/dev/null
+	    -DLZARI_SANITIZED_DIR=$(if $(wildcard $(SANITIZED)/tests/fuzz/fuzz_setup_program),$(abspath $(SANITIZED)),) \
+	    -DLZARI_THREADS_DIR=$(if $(wildcard $(THREADS)/extraction_tests_tsan),$(abspath $(THREADS)),) >/dev/null
 	cmake --build --preset host -j $(JOBS)
 
 # The Win32 build: setup.exe and the tests that run under Wine.
@@ -106,6 +116,10 @@ bench: win32
 	bash bench/unpack_memory.sh $(HOST)/tools/lzari
 	$(HEADLESS) bash bench/word_size.sh $(HOST)/bench/codec_timing $(HOST)/bench/codec_timing_word32 \
 	    $(WIN32)/bench/codec_timing.exe
+	bash scripts/wine-run.sh --stop
+	$(HEADLESS) bash -c 'bash scripts/wine-run.sh --start; \
+	    bash bench/extraction_speed.sh $$($(RUNS_32_BIT) && echo $(WIN32) || echo $(WIN64)); \
+	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
 
 # Under its own Wine server and display, as make test; the repetitions of
 # the two installers alternate.

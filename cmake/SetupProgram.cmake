@@ -13,8 +13,8 @@ get_filename_component(HOST_TOOLS ${LZARI_TOOL} DIRECTORY)
 # each), and the wizard.
 set(ENGINE_SOURCES)
 foreach(name install_config folder_rules shortcut_paths survey_text payload_checks payload_verdict fatal_format
-             platform_calls fatal_error install_report resource_loader extraction install_folder file_writer shortcuts
-             survey system_libraries)
+             platform_calls fatal_error install_report resource_loader extraction_plan extraction install_folder
+             file_writer shortcuts survey system_libraries)
     list(APPEND ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/install/${name}.cpp)
 endforeach()
 set(WIZARD_SOURCES ${CMAKE_SOURCE_DIR}/wizard/setup_main.cpp ${CMAKE_SOURCE_DIR}/wizard/setup_dialog.cpp
@@ -83,7 +83,9 @@ function(product_files name manifest)
     set(${name}_CHECK_ARGUMENTS ${_check_arguments} PARENT_SCOPE)
 endfunction()
 
-# add_setup_program(TARGET MANIFEST): the setup program of that product.
+# add_setup_program(TARGET MANIFEST [ONE_WORKER]): the setup program of that
+# product; ONE_WORKER, for a benchmark, holds its extraction to one worker,
+# as the pass ran before it had a pool.
 function(add_setup_program target manifest)
     product_files(${target} ${manifest})
     set(dir ${${target}_PRODUCT_DIR})
@@ -97,6 +99,9 @@ function(add_setup_program target manifest)
     target_link_libraries(${target}_engine PUBLIC lzari_decoder uuid user32 gdi32)
     no_exceptions(${target}_engine)
     project_warnings(${target}_engine)
+    if("ONE_WORKER" IN_LIST ARGN)
+        target_compile_definitions(${target}_engine PRIVATE SETUP_ONE_WORKER)
+    endif()
     add_executable(${target} WIN32 ${WIZARD_SOURCES} ${dir}/program.rc)
     target_link_libraries(${target} PRIVATE ${target}_engine)
     # Sections aligned to pages in the file too, so that a loader can map

@@ -1,25 +1,40 @@
-// The extraction pass: every payload resource decoded into its row, on a
-// worker thread, while the caller's thread shows the bar and reports.
+// The extraction pass: every payload resource decoded into its row, by a
+// pool of workers (one a processor), while the caller's thread shows the
+// bar and reports. The pool is led by a thread of its own, which takes rows
+// too, so that the caller never waits for the pool to start.
 #include "engine.h"  // windows.h comes first
 
 #include <atomic>
+#include <cstdlib>
+#include <new>
 
+#include "extraction_plan.h"
+#include "fatal_codes.h"
 #include "lzari.h"
 #include "payload_checks.h"
 #include "payload_verdict.h"
+#include "platform_calls.h"
 
 namespace {
 
 constexpr WORD rcDataType = 10;  // RT_RCDATA
+// Each worker's stack: the decoder's state takes a few KiB of it; a
+// reservation this small leaves the address space to the payloads.
+constexpr SIZE_T workerStack = 256 * 1024;
 
-// The worker's state. The caller's thread reads the counters while the
-// worker runs, and the rest only once the worker has ended.
-HANDLE worker;
-std::atomic<uint32_t> finishedBytes{0};  // decoded bytes of the rows done
-std::atomic<uint32_t> rowBytes{0};       // decoded bytes of the row under way
-std::atomic<uint32_t> totalBytes{0};     // of every row, as the length fields give them
+// The pass's state. The caller's thread reads the rows' counts while the
+// workers run, and the rest only once the pool has ended.
+HANDLE leader;
+ExtractionPlan plan;
+std::atomic<bool> planned{false};  // the plan is there for the caller's thread to read
+ResourceData checks;
+struct Failure {
+    int code;  // 0: none
+    const char* name;
+    DWORD error;  // the system's, for a resource's codes
+} failure;
 // The end of the pass is told once, by whichever of the two threads comes
-// second: the worker ending, or the caller asking to be told.
+// second: the pool ending, or the caller asking to be told.
 std::atomic<bool> finished{false}, asked{false}, told{false};
 
 void tellTheEnd()
@@ -27,14 +42,8 @@ void tellTheEnd()
     if (finished && asked && !told.exchange(true)) installReport.extractionEnded();
 }
 
-struct Failure {
-    int code;  // 0: none
-    const char* name;
-    DWORD error;  // the system's, for a resource's codes
-} failure;
-
-// The decoded length a row's container promises, for the bar: 0 when it
-// cannot be found or read, whose failure shows in its turn.
+// The decoded length a row's container promises, for its turn and the bar:
+// 0 when it cannot be found or read, whose failure shows in its turn.
 uint32_t promisedLength(const char* name)
 {
     ResourceData packed;
@@ -44,11 +53,13 @@ uint32_t promisedLength(const char* name)
 }
 
 // One row decoded into its place: 0, or the code it fails with.
-int extractRow(PayloadEntry& row, ResourceData checks)
+int extractRow(int index)
 {
+    PayloadEntry& row = payloadTable[index];
     ResourceData packed;
     if (int code = findResourceData(row.fileName, rcDataType, &packed)) return code;
-    PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size, &rowBytes);
+    PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size,
+                                          &plan.rows[index].progress);
     row.data = verdict.container.decoded.data;
     row.size = verdict.container.decoded.size;
     if (verdict.code) return verdict.code;
@@ -56,26 +67,56 @@ int extractRow(PayloadEntry& row, ResourceData checks)
     return 0;
 }
 
+DWORD WINAPI work(LPVOID)
+{
+    workOnRows(plan, extractRow, GetLastError);
+    return 0;
+}
+
+// How many processors the system has, at least one (a benchmark's build
+// of the pass as it was before its pool: one).
+int processorCount()
+{
+#ifdef SETUP_ONE_WORKER
+    return 1;
+#endif
+    SYSTEM_INFO system = {};
+    platform.getSystemInfo(&system);
+    return system.dwNumberOfProcessors > 0 ? int(system.dwNumberOfProcessors) : 1;
+}
+
+// Plans the rows, starts the other workers, works beside them, waits.
 void extractEveryRow()
 {
-    ResourceData checks;
     if (int code = findResourceData(payloadChecksName, rcDataType, &checks)) {
         failure = Failure{code, payloadChecksName, GetLastError()};
         return;
     }
-    uint32_t total = 0;
-    for (int i = 0; payloadTable[i].fileName; i++) total += promisedLength(payloadTable[i].fileName);
-    totalBytes = total;
-    for (int i = 0; payloadTable[i].fileName; i++) {
-        if (int code = extractRow(payloadTable[i], checks)) {
-            failure = Failure{code, payloadTable[i].fileName, GetLastError()};
-            return;
-        }
-        finishedBytes += payloadTable[i].size;
+    int count = payloadCount();
+    ExtractionRow* rows = static_cast<ExtractionRow*>(calloc(count + !count, sizeof(ExtractionRow)));
+    int* order = static_cast<int*>(calloc(count + !count, sizeof(int)));
+    if (!rows || !order) {
+        failure = Failure{noMemoryForResource.code, payloadTable[0].fileName, GetLastError()};
+        return;
     }
+    for (int i = 0; i < count; i++) new (&rows[i]) ExtractionRow{promisedLength(payloadTable[i].fileName), {}, 0, 0};
+    planExtraction(plan, rows, order, count);
+    planned = true;
+
+    HANDLE others[mostExtractionWorkers];
+    int started = 0;
+    for (int n = extractionWorkers(processorCount(), count); started < n - 1; started++) {
+        others[started] = CreateThread(nullptr, workerStack, work, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        if (!others[started]) break;  // fewer workers: the rows are all taken all the same
+    }
+    work(nullptr);
+    if (started) WaitForMultipleObjects(DWORD(started), others, TRUE, INFINITE);
+    for (int i = 0; i < started; i++) CloseHandle(others[i]);
+    int failed = failedRow(plan);
+    if (failed >= 0) failure = Failure{rows[failed].code, payloadTable[failed].fileName, rows[failed].error};
 }
 
-DWORD WINAPI extractAll(LPVOID)
+DWORD WINAPI leadThePool(LPVOID)
 {
     traceMark("setup: decoding");
     extractEveryRow();
@@ -89,11 +130,11 @@ DWORD WINAPI extractAll(LPVOID)
 
 void startExtraction()
 {
-    if (worker) return;
+    if (leader) return;
     // Without a thread the pass runs here, at once.
-    worker = CreateThread(nullptr, 0, extractAll, nullptr, 0, nullptr);
-    if (!worker) extractAll(nullptr);
-    if (!worker) worker = INVALID_HANDLE_VALUE;
+    leader = CreateThread(nullptr, workerStack, leadThePool, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!leader) leadThePool(nullptr);
+    if (!leader) leader = INVALID_HANDLE_VALUE;
 }
 
 void tellWhenExtracted()
@@ -104,19 +145,19 @@ void tellWhenExtracted()
 
 int extractionPosition()
 {
-    // Between two rows the sum may count the last row twice for a moment:
-    // the bar never moves back, and its end is the pass's.
+    // Each row's count only grows, so the sum does: the bar never moves
+    // back, and its end is the pass's.
     static int shown = 0;
-    uint64_t done = uint64_t(finishedBytes) + rowBytes.load(std::memory_order_relaxed);
-    uint32_t total = totalBytes;
-    int position = total ? int(done * extractionRange / total) : 0;
+    if (!planned) return shown;
+    uint64_t total = plan.total;
+    int position = total ? int(decodedBytes(plan) * extractionRange / total) : 0;
     if (position > shown) shown = position < extractionRange ? position : extractionRange - 1;
     return shown;
 }
 
 void awaitExtraction()
 {
-    if (worker != INVALID_HANDLE_VALUE) WaitForSingleObject(worker, INFINITE);
+    if (leader != INVALID_HANDLE_VALUE) WaitForSingleObject(leader, INFINITE);
     if (failure.code) reportResourceFailure(failure.code, failure.name, failure.error);
 }
 

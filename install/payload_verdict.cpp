@@ -7,7 +7,7 @@
 #include "fatal_codes.h"
 #include "payload_checks.h"
 
-DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, std::atomic<uint32_t>* progress)
+DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, LzariProgress* progress)
 {
     DecodedContainer result{{nullptr, 0}, containerVersion(container, size), nullptr, false, false, {}};
     result.hasFields = readPayloadFields(container, size, &result.fields);
@@ -35,7 +35,7 @@ DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, std::a
 }
 
 PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char* name, const uint8_t* checks,
-                            uint32_t checksSize, std::atomic<uint32_t>* progress)
+                            uint32_t checksSize, LzariProgress* progress)
 {
     PayloadVerdict verdict{0, "", decodeContainer(container, size, progress), false, 0, 0};
     const DecodedContainer& decoded = verdict.container;

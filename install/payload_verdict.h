@@ -23,7 +23,7 @@ struct DecodedContainer {
 // allocated); a length of 0 over a stream that is not empty; no memory for
 // the bytes; a decode that does not end where a well-formed stream ends.
 // The decode counts its progress in `progress` (when given).
-DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, std::atomic<uint32_t>* progress = nullptr);
+DecodedContainer decodeContainer(const uint8_t* container, uint32_t size, LzariProgress* progress = nullptr);
 
 struct PayloadVerdict {
     int code;              // 0: taken; else the code the installer stops with (344, 346, 347, 348)
@@ -44,4 +44,4 @@ struct PayloadVerdict {
 // the records are not looked at (a program without them is refused before
 // any payload).
 PayloadVerdict judgePayload(const uint8_t* container, uint32_t size, const char* name, const uint8_t* checks,
-                            uint32_t checksSize, std::atomic<uint32_t>* progress = nullptr);
+                            uint32_t checksSize, LzariProgress* progress = nullptr);

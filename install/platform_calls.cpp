@@ -2,5 +2,5 @@
 
 PlatformCalls platform = {
     ::LoadResource, ::LockResource, ::CreateFileA,   ::WriteFile,      ::SetFileTime,
-    ::CloseHandle,  ::MoveFileExA,  ::GetVersionExA, ::GetBinaryTypeA,
+    ::CloseHandle,  ::MoveFileExA,  ::GetVersionExA, ::GetBinaryTypeA, ::GetSystemInfo,
 };

@@ -1,7 +1,7 @@
 // The platform calls whose failures end the run, reached through one table
 // so that a test can make any of them fail as a real system rarely would
 // (a lock that fails, a disk that fills up, a file in use, a version query
-// that fails).
+// that fails), or answer otherwise (a machine of one processor, or many).
 // The program itself never changes the table.
 #pragma once
 
@@ -17,6 +17,7 @@ struct PlatformCalls {
     decltype(&::MoveFileExA) moveFileEx;
     decltype(&::GetVersionExA) getVersionEx;
     decltype(&::GetBinaryTypeA) getBinaryType;
+    decltype(&::GetSystemInfo) getSystemInfo;  // the processors the extraction's workers count
 };
 
 extern PlatformCalls platform;

@@ -27,6 +27,14 @@ struct BufferResult {
 enum LzariDecodePath { lzariPlainPath, lzariSse2Path, lzariAvx2Path };
 LzariDecodePath lzariBestDecodePath();
 
+// Where a decode counts what it has written, every 64 KiB, for another
+// thread to show; and where another thread tells it that its bytes are no
+// longer wanted: it stops at its next count, its bytes not whole.
+struct LzariProgress {
+    std::atomic<uint32_t> decoded{0};
+    std::atomic<bool> stop{false};
+};
+
 // What one decode gives: the bytes, what the container declared, and how
 // its stream was read.
 struct LzariDecoded {
@@ -43,12 +51,12 @@ struct LzariDecoded {
     // a plausibility check, not a checksum.
     bool consumedExactly;
     bool outOfMemory;  // the block for the bytes could not be had
+    bool stopped;      // told to stop: the bytes are not whole
 };
 
 // Decodes a container of either version into a new block of exactly the
 // length its length field gives, on `path` (a lower one than the best, for
-// tests), adding what it has written to `progress` (when given) every 64
-// KiB, for another thread to read.
+// tests), counting in `progress` (when given).
 //
 // No block (`bytes` null) for: a length of 0 (an empty file); a container
 // too short for its fields (under 8 bytes, under 16 for version 1); a stream
@@ -58,7 +66,7 @@ struct LzariDecoded {
 // makes the decoder read outside the container (past its end the stream
 // reads as 0 bits) or write past the length: `size` is always the length.
 // Once the stream has run out, decoding stops and the rest stays zeros.
-LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::atomic<uint32_t>* progress = nullptr,
+LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, LzariProgress* progress = nullptr,
                          LzariDecodePath path = lzariBestDecodePath());
 
 // Encodes `sourceSize` bytes into a new version-0 container ("LZar", coded

@@ -6,7 +6,6 @@
 #include <cpuid.h>
 #endif
 
-#include "ascii_case.h"
 #include "lzari.h"
 #include "lzari_decode_steps.h"
 
@@ -22,18 +21,9 @@ struct DecodeRun {
     BitReader reader;
     uint8_t* output;
     uint32_t length;
-    std::atomic<uint32_t>* progress;
+    LzariProgress* progress;
+    bool stopped;
 };
-
-// The stream repeats the magic, and any mix of letter case passes.
-static bool streamMagicMatches(const uint8_t* container)
-{
-    for (int i = 0; i < 4; i++) {
-        uint8_t byte = container[i];
-        if (asciiUpper(byte) != asciiUpper(magicVersion0[i])) return false;
-    }
-    return true;
-}
 
 // Copies a match of `length` bytes from `distance` bytes back (1..4096).
 // The output is the history: everything since the first byte is in it, and
@@ -103,7 +93,13 @@ static inline void decodeText(DecodeRun& run)
             copyMatch(output, position, distance, length, end);
             position += length;
         }
-        if (run.progress) run.progress->store(position, std::memory_order_relaxed);
+        if (run.progress) {
+            run.progress->decoded.store(position, std::memory_order_relaxed);
+            if (run.progress->stop.load(std::memory_order_relaxed)) {
+                run.stopped = true;
+                break;
+            }
+        }
     }
     run.coder = coder;
     run.reader = reader;
@@ -145,11 +141,11 @@ static const LzariDecodePath bestPath = processorsBestPath();
 
 LzariDecodePath lzariBestDecodePath() { return bestPath; }
 
-LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::atomic<uint32_t>* progress,
+LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, LzariProgress* progress,
                          LzariDecodePath path)
 {
-    LzariDecoded result = {{nullptr, 0}, containerVersion(container, containerSize), {0, 0}, 0, false, false};
-    if (progress) progress->store(0, std::memory_order_relaxed);
+    LzariDecoded result = {{nullptr, 0}, containerVersion(container, containerSize), {0, 0}, 0, false, false, false};
+    if (progress) progress->decoded.store(0, std::memory_order_relaxed);
     // The version-1 trailer is cut off; without room for it, the container
     // has no time stamp worth keeping.
     uint32_t size = containerSize;
@@ -160,7 +156,7 @@ LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::
     }
     if (size < version0Overhead) return result;
     const uint32_t length = readLittleEndian32(container + size - 4);
-    if (length == 0 || !streamMagicMatches(container)) return result;
+    if (length == 0 || !streamMagicPasses(container)) return result;
     // Zeroed pages, which cost memory only once written.
     uint8_t* output = static_cast<uint8_t*>(calloc(length, 1));
     if (!output) {
@@ -172,6 +168,7 @@ LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::
     run.output = output;
     run.length = length;
     run.progress = progress;
+    run.stopped = false;
     startDecoding(run.coder, run.reader, container, 4, size);
     resetModel(run.model);
 #ifdef LZARI_VECTORS
@@ -188,6 +185,8 @@ LzariDecoded lzariDecode(const uint8_t* container, uint32_t containerSize, std::
     const uint32_t lengthField = size - 4;
     result.bytes = BufferResult{output, length};
     result.endOfReading = bytesConsumed(run.reader);
-    result.consumedExactly = result.endOfReading == lengthField + 1 || result.endOfReading == lengthField + 2;
+    result.consumedExactly =
+        !run.stopped && (result.endOfReading == lengthField + 1 || result.endOfReading == lengthField + 2);
+    result.stopped = run.stopped;
     return result;
 }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ascii_case.h"
+
 uint32_t readLittleEndian32(const uint8_t* bytes)
 {
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
@@ -32,6 +34,14 @@ int32_t containerVersion(const uint8_t* container, uint32_t containerSize)
     if (memcmp(container, magicVersion0, 4) == 0) return 0;
     if (memcmp(container, magicVersion1, 4) == 0) return 1;
     return -1;
+}
+
+bool streamMagicPasses(const uint8_t* container)
+{
+    for (int i = 0; i < 4; i++) {
+        if (asciiUpper(container[i]) != asciiUpper(magicVersion0[i])) return false;
+    }
+    return true;
 }
 
 void makeVersion1(uint8_t* container, uint32_t version0Size, FILETIME time)

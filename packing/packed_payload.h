@@ -35,6 +35,11 @@ constexpr uint32_t version1Overhead = 16;
 // "LzaR", -1 for neither (or no room for a magic).
 int32_t containerVersion(const uint8_t* container, uint32_t containerSize);
 
+// The decoder reads the magic again as the first four bytes of the stream,
+// and takes any mix of letter case of "LZar" there: both magics pass, and
+// so does "LZAR". `container` holds at least 4 bytes.
+bool streamMagicPasses(const uint8_t* container);
+
 // Makes the version-0 container of `version0Size` bytes at `container` a
 // version-1 one: the other magic, and `time` written into the 8 bytes that
 // follow it (the caller's block holds them).

@@ -34,7 +34,7 @@ TEST_TIMEOUT = 300  # seconds for one test; a planted fault may make one hang
 SETUP_BUILD = os.path.join(ROOT, "build", "win32")  # whose setup.exe the quick run's tool tests read
 # The native test programs, by the names of their tests ("Sanitized." the
 # sanitized build's).
-NATIVE_TARGETS = {"Codec": ["codec_tests"], "Word32": ["codec_tests_word32"], "Logic": ["logic_tests"], "LzariTool": ["tool_tests", "lzari"],
+NATIVE_TARGETS = {"Codec": ["codec_tests"], "Word32": ["codec_tests_word32"], "Extraction": ["extraction_tests"], "Logic": ["logic_tests"], "LzariTool": ["tool_tests", "lzari"],
                   "ShippedSetupExe": ["tool_tests", "lzari"], "PayloadChecks": ["tool_tests"],
                   "ManifestRefusal": ["tool_tests"], "Sanitized": ["sanitized_tests"]}
 

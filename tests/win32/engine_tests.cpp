@@ -34,6 +34,13 @@ BOOL WINAPI shortWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written,
 }
 BOOL WINAPI dosType(LPCSTR, LPDWORD type) { return *type = SCS_DOS_BINARY, TRUE; }
 void* noMemory(size_t, size_t) { return nullptr; }
+// A machine of `count` processors, for the extraction's workers.
+template <DWORD count>
+void WINAPI processors(LPSYSTEM_INFO info)
+{
+    GetSystemInfo(info);
+    info->dwNumberOfProcessors = count;
+}
 
 // The C runtime's calloc, as this program imports it (the decoder's
 // allocation among its callers), made to fail: its slot in the import table
@@ -89,6 +96,8 @@ int runStep(int argc, char** argv)
         {"CloseHandle", [] { platform.closeHandle = fails<ERROR_INVALID_HANDLE, BOOL, HANDLE>; }},
         {"MoveFileExA", [] { platform.moveFileEx = fails<ERROR_SHARING_VIOLATION, BOOL, LPCSTR, LPCSTR, DWORD>; }},
         {"calloc", failAllocations},
+        {"Processors1", [] { platform.getSystemInfo = processors<1>; }},
+        {"Processors8", [] { platform.getSystemInfo = processors<8>; }},
         {"GetVersionExA", [] { platform.getVersionEx = fails<ERROR_INVALID_PARAMETER, BOOL, LPOSVERSIONINFOA>; }},
         {"GetBinaryTypeA", [] { platform.getBinaryType = fails<ERROR_FILE_NOT_FOUND, BOOL, LPCSTR, LPDWORD>; }},
         {"GetBinaryTypeA-dos", [] { platform.getBinaryType = dosType; }},
@@ -115,6 +124,7 @@ int runStep(int argc, char** argv)
     } else if (step == "resource") {
         loadResourceData(argument.c_str(), 10);
     } else if (step == "extract") {
+        if (argc - 1 > payloadCount()) return 2;  // no room in the table
         for (int i = 1; i <= argc; i++) payloadTable[i - 1].fileName = i < argc ? argv[i] : nullptr;
         extractPayloads();
     } else {
@@ -154,6 +164,13 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
         {{"calloc extract QRV.HLP", ""}, "347: not enough memory to decode resource QRV.HLP"},
         {{"extract QRV.HLP", ""}, ""},
         {{"extract EMPTY.LZ", ""}, ""},
+        // Every row checked against its CRC-32, and the first damaged one in
+        // table order reported, on one worker, two (this machine's) or eight.
+        {{"Processors8 extract QRV.HLP QRV.EXE SHAPES.QRD EMPTY.LZ DOCREADER.EXE", ""}, ""},
+        {{"Processors1 extract QRV.EXE WRONGBYTES.LZ QRV.HLP TRUNCATED.LZ", ""}, "348: resource WRONGBYTES.LZ is damaged"},
+        {{"extract QRV.HLP TRUNCATED.LZ QRV.EXE WRONGBYTES.LZ", ""}, "346: can't decode resource TRUNCATED.LZ"},
+        {{"Processors8 extract SHAPES.QRD VERSION0.LZ QRV.EXE TRUNCATED.LZ", ""},
+         "344: resource was compressed with the wrong version of LZARI"},
         {{"write LOCKED.EXE", ""}, "212: can't delete file LOCKED.EXE\nWin Err Code 5"},
         {{"write FOLDER.EXE", ""}, "212: can't delete file FOLDER.EXE\nWin Err Code 5"},
         {{"CreateFileA write QRV.EXE", ""}, "218: can't create file QRV.EXE\nWin Err Code 5"},
