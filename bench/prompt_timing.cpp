@@ -31,11 +31,11 @@ double toPrompt(const char* program)
     TestProfile profile;
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    Wizard wizard(profile.path, program, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 5);
+    Wizard wizard(profile.path, program, [](HWND window) { return windowText(window) == "QRV Installation Wizard"; }, 25);
     bool prompt = wizard.started() && wizard.waitUntil([&] {
         ControlState install = wizard.control(IDC_INSTALL);
         return install.visible && install.enabled;
-    }, 120, 5);
+    }, 120, 25);
     double seconds = secondsSince(start);
     if (!prompt) {
         fprintf(stderr, "prompt_timing: %s shows no prompt\n", program);

@@ -95,7 +95,7 @@ void extractEveryRow()
     int count = payloadCount();
     ExtractionRow* rows = static_cast<ExtractionRow*>(calloc(count + !count, sizeof(ExtractionRow)));
     int* order = static_cast<int*>(calloc(count + !count, sizeof(int)));
-    if (!rows || !order) {
+    if (!rows || !order) {  // (count is above 0: a block of one byte is always there)
         failure = Failure{noMemoryForResource.code, payloadTable[0].fileName, GetLastError()};
         return;
     }
