@@ -38,7 +38,7 @@ RUNS_32_BIT = bash scripts/wine-run.sh --runs-32-bit
 FUZZ_SECONDS ?= 300
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps sanitized threads win32 win64 host product run test bench bench-installer fuzz mutants clean
+.PHONY: all deps sanitized threads win32 win64 host product run test bench bench-programs bench-installer fuzz mutants clean
 
 all: $(if $(PRODUCT),product,win32)
 
@@ -110,7 +110,13 @@ test: win32
 BENCH_FLAGS ?= --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
     --benchmark_report_aggregates_only=true --benchmark_min_time=0.3
 
-bench: win32
+# The Windows builds' benchmark programs and products, which make test
+# does not build.
+bench-programs: win32
+	cmake --build --preset win32 -j $(JOBS) --target bench_programs
+	@$(RUNS_32_BIT) || cmake --build --preset win64 -j $(JOBS) --target bench_programs
+
+bench: bench-programs
 	bash bench/make_real_payloads.sh $(HOST)/real-size
 	REAL_SIZE_DIR=$(HOST)/real-size $(HOST)/bench/codec_bench $(BENCH_FLAGS)
 	bash bench/unpack_memory.sh $(HOST)/tools/lzari
@@ -125,7 +131,7 @@ bench: win32
 # the two installers alternate.
 INSTALLER_REPETITIONS ?= 5
 
-bench-installer: win32
+bench-installer: bench-programs
 	bash scripts/wine-run.sh --stop
 	$(HEADLESS) bash -c 'bash scripts/wine-run.sh --start; bash bench/installer/bench_installer.sh $(WIN32) $(INSTALLER_REPETITIONS); \
 	    status=$$?; bash scripts/wine-run.sh --stop; exit $$status'
