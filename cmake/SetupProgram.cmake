@@ -14,11 +14,11 @@ get_filename_component(HOST_TOOLS ${LZARI_TOOL} DIRECTORY)
 set(ENGINE_SOURCES)
 foreach(name install_config folder_rules shortcut_paths survey_text payload_checks payload_verdict fatal_format
              platform_calls fatal_error install_report resource_loader extraction_plan extraction install_folder
-             file_writer shortcuts survey system_libraries)
+             file_writer shortcuts survey system_libraries wide_text)
     list(APPEND ENGINE_SOURCES ${CMAKE_SOURCE_DIR}/install/${name}.cpp)
 endforeach()
 set(WIZARD_SOURCES ${CMAKE_SOURCE_DIR}/wizard/setup_main.cpp ${CMAKE_SOURCE_DIR}/wizard/setup_dialog.cpp
-    ${CMAKE_SOURCE_DIR}/wizard/folder_browser.cpp)
+    ${CMAKE_SOURCE_DIR}/wizard/folder_browser.cpp ${CMAKE_SOURCE_DIR}/wizard/information_text.cpp)
 
 # payload(RESOURCE SOURCE TIME FILE), as the product's payload list calls it:
 # packs SOURCE as RESOURCE's version-1 container (TIME empty: the file's

@@ -31,8 +31,9 @@ struct ResourceData {
     uint32_t size;
 };
 
-// The bytes of the named resource of a type (RT_RCDATA, RT_BITMAP), found
-// without regard to letter case; read in place, never copied or released.
+// The bytes of the named resource (UTF-8) of a type (RT_RCDATA, RT_BITMAP),
+// found without regard to ASCII letter case; read in place, never copied or
+// released.
 // Codes 321 (not found), 324 (not loaded), 326 (not locked).
 ResourceData loadResourceData(const char* name, WORD type);
 // The same without the report: 0, or the code, with the system's error left
@@ -68,7 +69,10 @@ bool createFolderPath(wchar_t* path);
 bool createInstallFolder();
 
 // ---- files --------------------------------------------------------------
-// Writes one payload as the file `path` in the current folder (replacing
+// The name a payload row's resource is found by.
+inline const char* resourceNameOf(const PayloadEntry& row) { return row.resourceName ? row.resourceName : row.fileName; }
+
+// Writes one payload as the file `path` (UTF-8) in the current folder (replacing
 // any file of that name, whole or not at all) with the payload's time stamp
 // as all three of its times. Codes 212, 218, 223, 228, 233, 238.
 void writePayloadFile(const char* path, PayloadEntry entry);
@@ -77,8 +81,8 @@ void copyPayloads();
 // ---- shortcuts ----------------------------------------------------------
 void createShortcuts();
 // Saves a link at `linkPath` that starts `targetPath` in `workingDirectory`,
-// described by `description` (ASCII); false when it could not be saved.
-bool createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const char* description,
+// described by `description`; false when it could not be saved.
+bool createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const wchar_t* description,
                      const wchar_t* workingDirectory);
 
 // ---- system survey ------------------------------------------------------
@@ -86,5 +90,7 @@ extern OSVERSIONINFOA osVersionInfo;
 extern int32_t architectureBits;
 void detectOsVersion();
 void detectArchitecture();
-const char* architectureText();
-const char* osText();
+// The results as the dialog's lines show them after their words: "64-bit",
+// "Windows-XP"; null for what the survey does not know.
+const char* architectureValue();
+const char* osValue();

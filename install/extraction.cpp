@@ -44,11 +44,11 @@ void tellTheEnd()
 
 // The decoded length a row's container promises, for its turn and the bar:
 // 0 when it cannot be found or read, whose failure shows in its turn.
-uint32_t promisedLength(const char* name)
+uint32_t promisedLength(const char* resourceName)
 {
     ResourceData packed;
     PayloadFields fields;
-    if (findResourceData(name, rcDataType, &packed) || !readPayloadFields(packed.data, packed.size, &fields)) return 0;
+    if (findResourceData(resourceName, rcDataType, &packed) || !readPayloadFields(packed.data, packed.size, &fields)) return 0;
     return fields.decodedLength <= payloadLengthBound(fields.streamSize) ? fields.decodedLength : 0;
 }
 
@@ -57,7 +57,7 @@ int extractRow(int index)
 {
     PayloadEntry& row = payloadTable[index];
     ResourceData packed;
-    if (int code = findResourceData(row.fileName, rcDataType, &packed)) return code;
+    if (int code = findResourceData(resourceNameOf(row), rcDataType, &packed)) return code;
     PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size,
                                           &plan.rows[index].progress);
     row.data = verdict.container.decoded.data;
@@ -99,7 +99,7 @@ void extractEveryRow()
         failure = Failure{noMemoryForResource.code, payloadTable[0].fileName, GetLastError()};
         return;
     }
-    for (int i = 0; i < count; i++) new (&rows[i]) ExtractionRow{promisedLength(payloadTable[i].fileName), {}, 0, 0};
+    for (int i = 0; i < count; i++) new (&rows[i]) ExtractionRow{promisedLength(resourceNameOf(payloadTable[i])), {}, 0, 0};
     planExtraction(plan, rows, order, count);
     planned = true;
 

@@ -5,6 +5,7 @@
 #include <cstdarg>
 
 #include "fatal_format.h"
+#include "wide_text.h"
 
 void reportFatal(int code, const char* format, ...)
 {
@@ -17,7 +18,13 @@ void reportFatal(int code, const char* format, ...)
     if (!messageFits) FatalAppExitA(0, messageOverflowText);
     if (!formatFatalTitle(title, code)) FatalAppExitA(0, titleOverflowText);
     if (messageFits) {
-        MessageBoxA(nullptr, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+        // The message is UTF-8 (a name in any alphabet), shown in UTF-16; its
+        // units are never more than its bytes. The title is ASCII.
+        wchar_t wideMessage[fatalMessageSize], wideTitle[fatalTitleSize];
+        if (widenText(message, wideMessage, fatalMessageSize) && widenText(title, wideTitle, fatalTitleSize))
+            MessageBoxW(nullptr, wideMessage, wideTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+        else
+            MessageBoxA(nullptr, message, title, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
         ExitProcess(1);
     }
     // FatalAppExitA does not return; should it ever, the run still ends.

@@ -2,13 +2,14 @@
 
 #include "folder_rules.h"
 
-// Each row's resource is its name in upper case (resources are found
-// without regard to case).
+// Each row's resource is its name in upper case. The resource is found by
+// that name exactly: Windows' own folding of letters beyond ASCII is then
+// never in question.
 PayloadEntry payloadTable[] = {
-#define PRODUCT_PAYLOAD(name) {name, nullptr, 0, {0, 0}},
+#define PRODUCT_PAYLOAD(name, resource) {name, nullptr, 0, {0, 0}, resource},
     PRODUCT_PAYLOADS
 #undef PRODUCT_PAYLOAD
-    {nullptr, nullptr, 0, {0, 0}},
+    {nullptr, nullptr, 0, {0, 0}, nullptr},
 };
 
 int payloadCount()

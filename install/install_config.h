@@ -11,37 +11,35 @@
 #include "packed_payload.h"
 #include "product_config.h"
 
+// The product's texts, in any alphabet: the header holds them in UTF-8,
+// and L"" makes each the UTF-16 that the dialog and the shell take.
 struct InstallConfig {
-    const char* productName;
-    const char* productVersion;
-    const char* defaultFolder;
-    const char* groupName;
-    const char* productDescription;
+    const wchar_t* productName;
+    const wchar_t* productVersion;
+    const wchar_t* defaultFolder;
+    const wchar_t* groupName;
+    const wchar_t* productDescription;
 };
 
 // "&&" in the description is stored as two characters: the dialog shows
 // one ampersand, the shortcuts' description keeps both.
 constexpr InstallConfig installConfig = {
-    PRODUCT_NAME, PRODUCT_VERSION, PRODUCT_DEFAULT_FOLDER, PRODUCT_GROUP_NAME, PRODUCT_DESCRIPTION,
+    L"" PRODUCT_NAME, L"" PRODUCT_VERSION, L"" PRODUCT_DEFAULT_FOLDER, L"" PRODUCT_GROUP_NAME, L"" PRODUCT_DESCRIPTION,
 };
 
-// The format's fixed part, the three texts and the terminator must fit the
-// buffer: a configuration that does not fit does not build (the manifest's
-// check says so first).
-static_assert(infoTextFixedLength + constantLength(installConfig.productVersion) +
-                      constantLength(installConfig.productName) + constantLength(installConfig.productDescription) + 1 <=
-                  infoTextSize,
-              "the product's version, name and description do not fit the information text");
 static_assert(constantLength(installConfig.defaultFolder) < MAX_PATH, "the default folder must fit its buffer");
 
-// One file the program carries: its name (that of its resource, looked up
-// without regard to case, and of the file written) and, once the
-// extraction pass has run, its decoded bytes and time stamp.
+// One file the program carries: its name (UTF-8, as the manifest gives it:
+// the file written, its check record, the name in a fatal message), once
+// the extraction pass has run its decoded bytes and time stamp, and its
+// resource's name (the file's in upper case, as the build stores it; null:
+// the file's, found without regard to ASCII letter case).
 struct PayloadEntry {
     const char* fileName;  // null only in the terminator row
     uint8_t* data;
     uint32_t size;
     FILETIME fileTime;
+    const char* resourceName;
 };
 
 // The payload rows in order of extraction and copying, then a terminator

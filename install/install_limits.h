@@ -8,12 +8,13 @@
 #define MAX_PATH 260
 #endif
 
-// The dialog's information text and the buffer it is formatted into.
-#define INFO_TEXT_FORMAT "This program will install\nVersion %s of %s\n%s\n"
+// The buffer the dialog's information text is filled into, in UTF-16 units.
 constexpr size_t infoTextSize = 128;
 
-// A text's length, where the compiler can count it (strlen is not constexpr).
-constexpr size_t constantLength(const char* text) { return *text ? 1 + constantLength(text + 1) : 0; }
-
-// The format without its three "%s" (40 characters).
-constexpr size_t infoTextFixedLength = constantLength(INFO_TEXT_FORMAT) - 6;
+// A text's length in its units, where the compiler can count it (strlen
+// is not constexpr).
+template <typename Char>
+constexpr size_t constantLength(const Char* text)
+{
+    return *text ? 1 + constantLength(text + 1) : 0;
+}

@@ -1,6 +1,6 @@
 #include "platform_calls.h"
 
 PlatformCalls platform = {
-    ::LoadResource, ::LockResource, ::CreateFileA,   ::WriteFile,      ::SetFileTime,
-    ::CloseHandle,  ::MoveFileExA,  ::GetVersionExA, ::GetBinaryTypeA, ::GetSystemInfo,
+    ::LoadResource, ::LockResource, ::CreateFileW,   ::WriteFile,      ::SetFileTime,
+    ::CloseHandle,  ::MoveFileExW,  ::GetVersionExA, ::GetBinaryTypeA, ::GetSystemInfo,
 };

@@ -10,11 +10,11 @@
 struct PlatformCalls {
     decltype(&::LoadResource) loadResource;
     decltype(&::LockResource) lockResource;
-    decltype(&::CreateFileA) createFile;
+    decltype(&::CreateFileW) createFile;
     decltype(&::WriteFile) writeFile;
     decltype(&::SetFileTime) setFileTime;
     decltype(&::CloseHandle) closeHandle;
-    decltype(&::MoveFileExA) moveFileEx;
+    decltype(&::MoveFileExW) moveFileEx;
     decltype(&::GetVersionExA) getVersionEx;
     decltype(&::GetBinaryTypeA) getBinaryType;
     decltype(&::GetSystemInfo) getSystemInfo;  // the processors the extraction's workers count

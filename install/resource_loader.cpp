@@ -3,13 +3,14 @@
 #include "fatal_codes.h"
 #include "fatal_error.h"
 #include "platform_calls.h"
+#include "wide_text.h"
 
 HINSTANCE appInstance;
 const BITMAPINFO* logoDib;
 
 int findResourceData(const char* name, WORD type, ResourceData* resource)
 {
-    HRSRC found = FindResourceA(appInstance, name, MAKEINTRESOURCEA(type));
+    HRSRC found = FindResourceW(appInstance, WideName(name).text, MAKEINTRESOURCEW(type));
     if (!found) return cantFindResource.code;
     // The size is taken before the load and not tested: an empty resource
     // has 0 bytes and no error.

@@ -5,8 +5,8 @@
 
 #include "install_config.h"
 
-// A piece of a path: UTF-16 from the system or the user, or ASCII from the
-// product's texts.
+// A piece of a path: UTF-16 (from the system, the user or the product's
+// texts), or an ASCII constant.
 struct PathPart {
     PathPart(const wchar_t* text) : wide(text), ascii(nullptr) {}
     PathPart(const char* text) : wide(nullptr), ascii(text) {}

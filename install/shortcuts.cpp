@@ -83,12 +83,9 @@ namespace {
 
 // A link to `targetPath` started in `workingDirectory`, saved at
 // `linkPath`, through the shell's link object; the result of the save.
-HRESULT saveShellLink(const wchar_t* targetPath, const wchar_t* linkPath, const char* description,
+HRESULT saveShellLink(const wchar_t* targetPath, const wchar_t* linkPath, const wchar_t* description,
                       const wchar_t* workingDirectory)
 {
-    // The product's description, ASCII, as the link object takes every text.
-    wchar_t wideDescription[MAX_PATH];
-    if (!joinPath(wideDescription, description)) return E_INVALIDARG;
     IShellLinkW* link = nullptr;
     auto createInstance = shellCalls().createInstance;
     if (FAILED(createInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -96,7 +93,7 @@ HRESULT saveShellLink(const wchar_t* targetPath, const wchar_t* linkPath, const 
         return E_NOINTERFACE;
     // The setters' results are not looked at: only the save decides.
     link->SetPath(targetPath);
-    if (*description) link->SetDescription(wideDescription);
+    if (*description) link->SetDescription(description);
     link->SetShowCmd(SW_SHOWNORMAL);
     link->SetWorkingDirectory(workingDirectory);
 
@@ -114,7 +111,7 @@ HRESULT saveShellLink(const wchar_t* targetPath, const wchar_t* linkPath, const 
 
 }  // namespace
 
-bool createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const char* description,
+bool createShellLink(const wchar_t* linkPath, const wchar_t* targetPath, const wchar_t* description,
                      const wchar_t* workingDirectory)
 {
     // Without COM's calls the library cannot be initialised either.

@@ -25,6 +25,6 @@ void detectArchitecture()
     else reportFatal(unsupportedArchitecture.code, unsupportedArchitecture.format);
 }
 
-const char* architectureText() { return architectureTextFor(architectureBits); }
+const char* architectureValue() { return architectureValueFor(architectureBits); }
 
-const char* osText() { return osTextFor(osVersionInfo.dwMajorVersion, osVersionInfo.dwMinorVersion); }
+const char* osValue() { return osValueFor(osVersionInfo.dwMajorVersion, osVersionInfo.dwMinorVersion); }

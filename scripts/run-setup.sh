@@ -61,5 +61,11 @@ run "$walk" extracting "Z:$large" >"$pictures/thread.txt"
 snap wizard-extracting
 run "$walk" resume "$(tr -d '\r' <"$pictures/thread.txt")"
 run "$walk" close
+# A product in other languages (the tests' own), at its prompt.
+run "$walk" start "Z:$build/tests/win32/unicode_setup.exe" >"$pictures/thread.txt"
+run "$walk" resume "$(tr -d '\r' <"$pictures/thread.txt")"
+run "$walk" prompt
+snap wizard-languages
+run "$walk" close
 echo
-echo "pictures: $pictures/wizard-start.png, wizard-extracting.png, wizard-prompt.png, wizard-done.png"
+echo "pictures: $pictures/wizard-start.png, wizard-extracting.png, wizard-prompt.png, wizard-done.png, wizard-languages.png"

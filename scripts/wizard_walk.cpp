@@ -34,7 +34,18 @@ bool waitFor(Done done)
     return done();
 }
 
-HWND wizard() { return FindWindowA(nullptr, "QRV Installation Wizard"); }
+// The wizard, whatever its product's title: the visible dialog that has
+// the information text.
+HWND wizard()
+{
+    HWND found = nullptr;
+    EnumWindows([](HWND window, LPARAM result) {
+        if (!IsWindowVisible(window) || !GetDlgItem(window, IDC_INFO_TEXT) || !GetDlgItem(window, IDC_INSTALL)) return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 bool extractionMidway()
 {

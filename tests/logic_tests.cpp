@@ -1,5 +1,5 @@
-// The install engine's decisions, which need no platform: the folder rules
-// the survey's lines, the fatal reporter's limits and its table of codes. (The shortcut paths are
+// The install engine's decisions, which need no platform: the folder rules,
+// the survey's lines, the information text, the fatal reporter's limits and its table of codes. (The shortcut paths are
 // seen whole in the wizard's scenarios.)
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "shortcut_paths.h"
 #include "install_limits.h"
 #include "survey_text.h"
+#include "information_text.h"
 
 namespace {
 
@@ -74,11 +75,50 @@ TEST(Logic, SurveyLines)
 {
     std::string lines;
     for (uint32_t major : {4, 5, 6, 10})
-        for (uint32_t minor : {0, 1, 2, 3}) lines += std::string(osTextFor(major, minor) + 18) + " ";
-    EXPECT_EQ(lines, "unsupported unsupported unsupported unsupported Windows-2K Windows-XP unsupported unsupported "
-                     "Windows-Vista Windows-7 Windows-8 unsupported unsupported unsupported unsupported unsupported ");
-    EXPECT_EQ(std::string(architectureTextFor(32)) + architectureTextFor(64) + architectureTextFor(16),
-              "Architecture: 32-bitArchitecture: 64-bitunsupported architecture");
+        for (uint32_t minor : {0, 1, 2, 3}) {
+            const char* value = osValueFor(major, minor);
+            lines += std::string(value ? value : "-") + " ";
+        }
+    EXPECT_EQ(lines, "- - - - Windows-2K Windows-XP - - Windows-Vista Windows-7 Windows-8 - - - - - ");
+    EXPECT_EQ(std::string(architectureValueFor(32)) + architectureValueFor(64), "32-bit64-bit");
+    EXPECT_EQ(architectureValueFor(16), nullptr);
+    // The line is the dialog's word (any language), ": " and the value; cut,
+    // never overrun, where it would not fit.
+    wchar_t line[16];
+    composeSurveyLine(line, 16, L"Syst\u00E8me", "Windows-XP");
+    EXPECT_EQ(std::wstring(line), L"Syst\u00E8me: Window") << "15 units and the end";
+    composeSurveyLine(line, 16, nullptr, L"non pris en charge");
+    EXPECT_EQ(std::wstring(line), L"non pris en cha");
+    composeSurveyLine(line, 16, L"Architecture", "64-bit");
+    EXPECT_EQ(std::wstring(line), L"Architecture: 6");
+}
+
+// The information text: its placeholders filled in whatever their order,
+// the values in any alphabet (a character past U+FFFF as the program holds
+// it, two units), up to its buffer and not a unit past.
+TEST(Logic, InformationTextFilledByItsPlaceholders)
+{
+    const wchar_t* const values[3] = {L"2.0", L"\u041A\u0432\u0430\u043D\u0442", L"f\u00FCr \xD83D\xDE00"};
+    const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+        {L"This program will install\nVersion {version} of {name}\n{description}\n",
+         L"This program will install\nVersion 2.0 of \u041A\u0432\u0430\u043D\u0442\nf\u00FCr \xD83D\xDE00\n"},
+        {L"{name} {version}: {description}", L"\u041A\u0432\u0430\u043D\u0442 2.0: f\u00FCr \xD83D\xDE00"},
+        {L"{name}{name} {nom} {", L"\u041A\u0432\u0430\u043D\u0442\u041A\u0432\u0430\u043D\u0442 {nom} {"},
+    };
+    wchar_t out[128];
+    for (const auto& [format, filled] : rows) {
+        ASSERT_TRUE(fillInformation(out, 128, format, values));
+        EXPECT_EQ(std::wstring(out), filled);
+        EXPECT_EQ(informationLength(format, values), wcslen(filled));
+    }
+    // "{name}: {description}" fills 5 + 2 + 6 units: a buffer of 14 holds it.
+    wchar_t small[20];
+    for (size_t i = 0; i < 20; i++) small[i] = L'#';
+    EXPECT_TRUE(fillInformation(small, 14, L"{name}: {description}", values));
+    EXPECT_EQ(small[13], L'\0');
+    for (size_t i = 0; i < 20; i++) small[i] = L'#';
+    EXPECT_FALSE(fillInformation(small, 13, L"{name}: {description}", values));
+    EXPECT_EQ(std::wstring(small, 20), std::wstring(L"\0###################", 20)) << "empty, nothing else written";
 }
 
 bool formatMessage(char (&message)[fatalMessageSize], const char* format, ...)

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "product_manifest.h"
 #include "product_outputs.h"
@@ -17,6 +18,13 @@
 namespace {
 
 const std::string sourceDir = SOURCE_DIR;
+
+std::string repeat(const std::string& text, size_t times)
+{
+    std::string all;
+    while (times--) all += text;
+    return all;
+}
 
 // A manifest written into a scratch folder beside a valid logo, icon and
 // payloads, from a valid one with one text replaced; the refusal's line
@@ -40,16 +48,19 @@ protected:
     {
         std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
     }
-    std::string refusal(const std::string& from, const std::string& to)
+    std::string refusal(const std::string& from, const std::string& to) { return refusal({{from, to}}); }
+    std::string refusal(const std::vector<std::pair<std::string, std::string>>& changes)
     {
         std::string text = "productName = \"Tool\"\nproductVersion = \"1.0\"\ndefaultFolder = 'C:\\Maker\\Tool'\n"
                            "groupName = \"Maker\"\nproductDescription = \"A tool\"\ndialogTitle = \"Tool Setup\"\n"
                            "logo = \"logo.bmp\"\nicon = \"setup.ico\"\n"
                            "[[payload]]\nname = \"TOOL.EXE\"\nsource = \"TOOL.EXE\"\ntime = \"2020-01-02 03:04:05\"\n"
                            "[[payload]]\nname = \"notes.txt\"\nsource = \"notes.txt\"\ntime = \"file\"\n";
-        if (text.find(from) == std::string::npos) return "(no " + from + " in the manifest)";
-        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-            text.replace(at, from.size(), to);
+        for (const auto& [from, to] : changes) {
+            if (text.find(from) == std::string::npos) return "(no " + from + " in the manifest)";
+            for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+                text.replace(at, from.size(), to);
+        }
         write("product.toml", text);
         try {
             readProductManifest(folder + "/product.toml", "/build");
@@ -72,6 +83,7 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
     // packed and decoded fill 1 GiB exactly; a byte more is refused.
     if (truncate((folder + "/notes.txt").c_str(), (1 << 29) - 9) != 0) FAIL() << "no sparse file";
     write("TOOL10.EXE", "a program!");
+    const std::string ico = "icon = \"setup.ico\"\n";
     const std::string folderRule = "defaultFolder: must be a folder below a drive's root, as C:\\Maker\\Product";
     // 40 fixed characters + "1.0" + "Tool" + 80 make the information text's 127.
     const std::pair<std::pair<std::string, std::string>, std::string> rows[] = {
@@ -86,7 +98,31 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"\"Tool Setup\"", "\"" + std::string(128, 't') + "\""}, "dialogTitle: longer than 127 characters"},
         {{"\"Maker\"", "\"Maker\\\\Tools\""}, "groupName: must be one folder's name"},
         {{"\"Maker\"", "\"Maker.\""}, "groupName: must be one folder's name"},
-        {{"= \"Tool\"", "= \"T\xc3\xb6ol\""}, "productName: only ASCII characters can be shown as they are"},
+        // Any alphabet; lengths in UTF-16 units ("\u00fc" one, the emoji two);
+        // names compared as Windows compares them, in every alphabet.
+        {{"\"A tool\"", "\"" + repeat("\u00fc", 80) + "\""}, "accepted"},
+        {{"\"A tool\"", "\"" + repeat("\U0001F600", 40) + "\""}, "accepted"},
+        {{"\"A tool\"", "\"" + repeat("\U0001F600", 40) + "d\""}, "productDescription: the information text (\"This "
+          "program will install\", the version, the name and the description) has 128 characters; the dialog holds 127"},
+        {{"\"Tool Setup\"", "\"" + repeat("\u00e9", 127) + "\""}, "accepted"},
+        {{"\"Tool Setup\"", "\"" + repeat("\u00e9", 128) + "\""}, "dialogTitle: longer than 127 characters"},
+        {{"'C:\\Maker\\Tool'", "'C:\\" + repeat("\u00e4", 256) + "'"}, "accepted"},
+        {{"'C:\\Maker\\Tool'", "'C:\\" + repeat("\u00e4", 257) + "'"}, "defaultFolder: longer than 259 characters"},
+        {{"'C:\\Maker\\Tool'", "'C:\\M\u00fcller\\\u30c4\u30fc\u30eb'"}, "accepted"},
+        {{"'C:\\Maker\\Tool'", "'C:\\\u041a\u0432<\u0430'"}, "defaultFolder: \"\u041a\u0432<\u0430\" is no folder name Windows allows"},
+        {{"\"Maker\"", "\"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac.\""}, "groupName: must be one folder's name"},
+        {{"= \"Tool\"", "= \"\u041a\u0432\u0430\u043d\u0442\""},
+         "payload 1: the shortcuts start \u041a\u0432\u0430\u043d\u0442.EXE, so the first payload must be it, not \"TOOL.EXE\""},
+        {{"name = \"notes.txt\"", "name = \"\u6982\u8981.pdf\""}, "accepted"},
+        {{"name = \"notes.txt\"", "name = \"" + repeat("\u6982", 252) + ".pdf\""},
+         "payload 2: name longer than 255 characters, the most a file name may have"},
+        {{"name = \"notes.txt\"", "name = \"\u00fcbersicht.pdf\""}, "accepted"},
+        {{"name = \"notes.txt\"", "name = \"tool.EXE\""}, "payload 2: name \"tool.EXE\" is given twice (letter case aside)"},
+        {{"name = \"notes.txt\"", "name = \"\u00fcBERSICHT.PDF\"\nsource = \"notes.txt\"\ntime = \"file\"\n[[payload]]\nname = \"\u00dcbersicht.pdf\""},
+         "payload 3: name \"\u00dcbersicht.pdf\" is given twice (letter case aside)"},
+        {{"= \"Tool\"", "= \"T\xff\""}, "line 1: Encountered invalid utf-8 sequence"},
+        {{"= \"Tool\"", "= \"T\\uD800\""}, "line 1: Error while parsing unicode scalar sequence: unicode surrogates "
+                                            "(U+D800 - U+DFFF) are explicitly prohibited"},
         {{"productVersion = \"1.0\"", "productVersion = in"}, "line 2: Error while parsing floating-point: expected 'inf', saw 'in?'"},
         {{"'C:\\Maker\\Tool'", "'C:\\" + std::string(256, 'f') + "'"}, "accepted"},  // 259 characters
         {{"'C:\\Maker\\Tool'", "'C:\\" + std::string(257, 'f') + "'"}, "defaultFolder: longer than 259 characters"},
@@ -113,6 +149,28 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"source = \"TOOL.EXE\"", "source = \"${BUILD}/tool.exe\""}, "accepted"},  // made by the build, not looked for
         {{"source = \"TOOL.EXE\"", "source = \"TOOL10.EXE\""}, "payload: the files come to 536870913 bytes, held packed "
           "and decoded at once: 1073741826 bytes is more than the 1073741824 a 32-bit installer can count on under 32-bit Windows"},
+        // The dialog's own words: keys it has, placeholders it fills in.
+        {{ico, ico + "[texts]\ninstallButton = \"installer dans ce dossier\"\ninformation = \"{name} {version}\\n{description}\"\n"},
+         "accepted"},
+        {{ico, ico + "[texts]\ngreeting = \"Bonjour\"\n"}, "texts.greeting: the dialog has no such text"},
+        {{ico, ico + "[texts]\nnotice = \"\"\n"}, "texts.notice: must not be empty"},
+        {{ico, ico + "[texts]\nnotice = 3\n"}, "texts.notice: must be a text"},
+        {{ico, ico + "texts = \"fr\"\n"}, "texts: must be a [texts] table"},
+        {{ico, ico + "[texts]\ninformation = \"{version} {description}\"\n"}, "texts.information: must hold {name} once"},
+        {{ico, ico + "[texts]\ninformation = \"{name} {version} {name} {description}\"\n"},
+         "texts.information: must hold {name} once"},
+        {{ico, ico + "[texts]\ninformation = \"{name} {version} {description} {nom}\"\n"},
+         "texts.information: holds a brace that is none of {version}, {name} and {description}"},
+        {{ico, ico + "[texts]\ninformation = \"{name} %s {version} {description} " + repeat("\u00e9", 108) + "\"\n"},
+         "accepted"},  // 127 units: "%s" is text like any other
+        {{ico, ico + "[texts]\ninformation = \"{name} %s {version} {description} " + repeat("\u00e9", 109) + "\"\n"},
+         "productDescription: the information text (\"This program will install\", the version, the name and the "
+         "description) has 128 characters; the dialog holds 127"},
+        {{ico, ico + "[texts]\narchitecture = \"" + repeat("\u00e9", 100) + "\"\n"}, "accepted"},
+        {{ico, ico + "[texts]\narchitecture = \"" + repeat("\u00e9", 101) + "\"\n"}, "texts.architecture: longer than 100 characters"},
+        {{ico, ico + "[texts]\nunsupportedSystem = \"" + repeat("\U0001F600", 51) + "\"\n"},
+         "texts.unsupportedSystem: longer than 100 characters"},
+        {{ico, ico + "[texts]\ncopied = \"" + repeat("\u00e9", 256) + "\"\n"}, "texts.copied: longer than 255 characters"},
         {{"\"logo.bmp\"", "\"small.bmp\""}, "logo: not a bitmap (.bmp) file"},
         {{"\"logo.bmp\"", "\"indexed.bmp\""}, "logo: must have 24 or 32 bits a pixel, not 8"},
         {{"\"setup.ico\"", "\"logo.bmp\""}, "icon: not an icon (.ico) file"},
@@ -120,6 +178,10 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
          "compression: must be \"best\" or \"standard\", not \"fast\""},
     };
     for (const auto& [change, outcome] : rows) EXPECT_EQ(refusal(change.first, change.second), outcome) << change.second;
+    // The product's program named in another alphabet and case: one name.
+    EXPECT_EQ(refusal({{"= \"Tool\"\n", "= \"\u041a\u0432\u0430\u043d\u0442\"\n"},
+                       {"name = \"TOOL.EXE\"", "name = \"\u041a\u0412\u0410\u041d\u0422.exe\""}}),
+              "accepted");
     // The payloads are packed with the best parse unless the manifest asks
     // for the standard one.
     for (const char* compression : {"", "compression = \"best\"\n", "compression = \"standard\"\n"}) {
@@ -135,6 +197,17 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         EXPECT_EQ(std::string(error.what()), folder + ": no such manifest file");
     }
     EXPECT_EQ(cString("a \"b\" \\c\n\t"), "\"a \\\"b\\\" \\\\c\\n\\011\"") << "texts go into the header quoted";
+    // The header: each row's resource upper-cased in its own alphabet, the
+    // dialog's words the manifest's or the English, UTF-8 as given.
+    ASSERT_EQ(refusal({{"name = \"notes.txt\"", "name = \"\u00fcbersicht-\u043a\u0432\u0430\u043d\u0442-\u6982.pdf\""},
+                       {ico, ico + "[texts]\nquitButton = \"Quitter\"\n"}}),
+              "accepted");
+    std::string header = productHeader(readProductManifest(folder + "/product.toml", "/build"));
+    for (const char* line :
+         {"PRODUCT_PAYLOAD(\"TOOL.EXE\", \"TOOL.EXE\") PRODUCT_PAYLOAD(\"\u00fcbersicht-\u043a\u0432\u0430\u043d\u0442-\u6982.pdf\", "
+          "\"\u00dcBERSICHT-\u041a\u0412\u0410\u041d\u0422-\u6982.PDF\")\n",
+          "#define TEXT_QUIT_BUTTON \"Quitter\"\n", "#define TEXT_EXIT_BUTTON \"Exit\"\n"})
+        EXPECT_NE(header.find(line), std::string::npos) << line << " in\n" << header;
 }
 
 }  // namespace

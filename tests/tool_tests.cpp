@@ -228,6 +228,28 @@ TEST_F(ShippedSetupExe, ListsExtractsAndVerifiesItsPayloads)
                           "5 payloads compared with out: 2 match, 3 differ\nsignature: not signed\n");
 }
 
+// A product named in other alphabets (the tests' unicode_setup.exe): the
+// names listed in UTF-8 in columns as a terminal shows them, written as they
+// are, and a file found whatever the case of its letters, in any alphabet.
+TEST_F(ShippedSetupExe, KeepsNamesInEveryAlphabet)
+{
+    std::string program = setupExe.substr(0, setupExe.rfind("/wizard/")) + "/tests/win32/unicode_setup.exe";
+    ToolRun list = lzari("list " + program), extract = lzari("extract " + program + " out");
+    ASSERT_EQ(list.exitCode + extract.exitCode, 0) << list.err << extract.err;
+    // "Übersicht 😀.txt" takes 16 columns (the emoji two), "概要.txt" 8.
+    std::regex listed("NAME {12}  VERSION      PACKED    UNPACKED  TIME \\(UTC\\)           CRC-32\n"
+                      "Übersicht 😀\\.txt        1 +\\d+ +153  2024-07-14 12:00:00  matches\n"
+                      "Квант\\.exe {7}        1 +\\d+ +\\d+  2026-03-01 08:30:00  matches\n"
+                      "概要\\.txt {8}        1 +\\d+ +153  2025-12-24 18:00:00  matches\n"
+                      "3 payloads; CRC-32 checked against PAYLOADCRC\nsignature: not signed\n");
+    EXPECT_TRUE(std::regex_match(list.out, listed)) << list.out;
+    EXPECT_EQ(timeText("out/概要.txt"), "2025-12-24 18:00:00");
+    EXPECT_EQ(read("out/Übersicht 😀.txt"), read("out/概要.txt"));
+    run("mv 'out/Übersicht 😀.txt' 'out/üBERSICHT 😀.TXT' && mv out/Квант.exe out/КВАНТ.EXE");
+    ToolRun verify = lzari("verify " + program + " out");
+    EXPECT_EQ(verify.out + std::to_string(verify.exitCode), "3 payloads compared with out: 3 match, 0 differ\nsignature: not signed\n0");
+}
+
 // Where a payload's record lies among the check values.
 size_t inChecks(const Bytes& p, const char* name)
 {

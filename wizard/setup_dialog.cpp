@@ -9,9 +9,11 @@
 
 #include "control_ids.h"
 #include "engine.h"
-#include "fatal_format.h"  // formatText
+#include "dialog_texts.h"  // surveyLineSize
 #include "folder_rules.h"
+#include "information_text.h"
 #include "shortcut_paths.h"
+#include "survey_text.h"
 #include "wizard.h"
 
 namespace {
@@ -22,22 +24,34 @@ void showControl(HWND dialog, int id, bool shown) { ShowWindow(GetDlgItem(dialog
 
 HWND shownDialog;  // the dialog, once made
 
+// Every text the dialog shows is UTF-16, in the product's language (the
+// manifest's [texts], or English): the header's UTF-8 made wide.
+#define DIALOG_TEXT(name) (L"" name)
+
 // Each pass's bar and status lines: when it begins, and when it ends (none:
 // the next step replaces the line).
 struct PassControls {
     int bar;
-    const char* begun;
-    const char* ended;
+    const wchar_t* begun;
+    const wchar_t* ended;
 };
 constexpr PassControls passControls[] = {
-    {IDC_EXTRACT_PROGRESS, "extracting files", nullptr},
-    {IDC_COPY_PROGRESS, "Copying files...", "Files have been copied to the following folder:"},
+    {IDC_EXTRACT_PROGRESS, DIALOG_TEXT(TEXT_EXTRACTING), nullptr},
+    {IDC_COPY_PROGRESS, DIALOG_TEXT(TEXT_COPYING), DIALOG_TEXT(TEXT_COPIED)},
 };
+
+// The information text's format and values, checked to fit its buffer
+// when built (the manifest's check says so first).
+constexpr const wchar_t* informationFormat = DIALOG_TEXT(TEXT_INFORMATION);
+constexpr const wchar_t* informationValues[3] = {installConfig.productVersion, installConfig.productName,
+                                                 installConfig.productDescription};
+static_assert(informationLength(informationFormat, informationValues) < infoTextSize,
+              "the product's version, name and description do not fit the information text");
 
 void passBegins(InstallPass pass, int range)
 {
     const PassControls& controls = passControls[pass];
-    SetDlgItemTextA(shownDialog, IDC_STATUS_TEXT, controls.begun);
+    SetDlgItemTextW(shownDialog, IDC_STATUS_TEXT, controls.begun);
     showControl(shownDialog, controls.bar, true);
     SendDlgItemMessageA(shownDialog, controls.bar, PBM_SETRANGE, 0, MAKELPARAM(0, WORD(range)));
 }
@@ -50,29 +64,44 @@ void passSteps(InstallPass pass, int position)
 void passEnds(InstallPass pass)
 {
     showControl(shownDialog, passControls[pass].bar, false);
-    if (passControls[pass].ended) SetDlgItemTextA(shownDialog, IDC_STATUS_TEXT, passControls[pass].ended);
+    if (passControls[pass].ended) SetDlgItemTextW(shownDialog, IDC_STATUS_TEXT, passControls[pass].ended);
 }
 
 // On the decoding worker's thread: the dialog's own thread takes it on.
 void extractionEnded() { PostMessageA(shownDialog, WM_USER, STEP_EXTRACTED, 0); }
+
+// "Architecture: 64-bit" or "unsupported architecture"; "Operating System:
+// Windows-XP" or "Operating System: unsupported", in the dialog's words.
+void showSurvey(HWND dialog)
+{
+    wchar_t line[surveyLineSize];
+    if (const char* bits = architectureValue())
+        composeSurveyLine(line, surveyLineSize, DIALOG_TEXT(TEXT_ARCHITECTURE), bits);
+    else
+        composeSurveyLine(line, surveyLineSize, nullptr, DIALOG_TEXT(TEXT_UNSUPPORTED_ARCHITECTURE));
+    SetDlgItemTextW(dialog, IDC_ARCH_TEXT, line);
+    if (const char* version = osValue())
+        composeSurveyLine(line, surveyLineSize, DIALOG_TEXT(TEXT_OPERATING_SYSTEM), version);
+    else
+        composeSurveyLine(line, surveyLineSize, DIALOG_TEXT(TEXT_OPERATING_SYSTEM), DIALOG_TEXT(TEXT_UNSUPPORTED_SYSTEM));
+    SetDlgItemTextW(dialog, IDC_OS_TEXT, line);
+}
 
 void initialise(HWND dialog)
 {
     shownDialog = dialog;
     installReport = InstallReport{passBegins, passSteps, passEnds, extractionEnded};
     centerWindow(dialog);
-    char info[infoTextSize];  // the configuration is checked to fit when built
-    formatText(info, sizeof info, INFO_TEXT_FORMAT, installConfig.productVersion, installConfig.productName,
-             installConfig.productDescription);
-    SetDlgItemTextA(dialog, IDC_INFO_TEXT, info);
+    wchar_t info[infoTextSize];
+    fillInformation(info, infoTextSize, informationFormat, informationValues);
+    SetDlgItemTextW(dialog, IDC_INFO_TEXT, info);
     for (int id : {IDC_FOLDER_TEXT, IDC_PROMPT_TEXT, IDC_EXTRACT_PROGRESS, IDC_COPY_PROGRESS, IDC_INSTALL, IDC_BROWSE})
         showControl(dialog, id, false);
     // From now on the dialog draws the logo. The style keeps WS_CHILD: a
     // control that loses it is no longer its dialog's child, and its drawing
     // requests then reach no one, leaving the logo blank.
     SetWindowLongA(GetDlgItem(dialog, IDC_LOGO), GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_OWNERDRAW);
-    SetDlgItemTextA(dialog, IDC_ARCH_TEXT, architectureText());
-    SetDlgItemTextA(dialog, IDC_OS_TEXT, osText());
+    showSurvey(dialog);
     PostMessageA(dialog, WM_USER, STEP_EXTRACT, 0);
 }
 
@@ -95,12 +124,12 @@ constexpr UINT extractionTick = 30;
 
 void showPrompt(HWND dialog)
 {
-    SetDlgItemTextA(dialog, IDC_STATUS_TEXT, "The files will be installed in the following folder:");
+    SetDlgItemTextW(dialog, IDC_STATUS_TEXT, DIALOG_TEXT(TEXT_FOLDER_PROMPT));
     showControl(dialog, IDC_FOLDER_TEXT, true);
     SetDlgItemTextW(dialog, IDC_FOLDER_TEXT, installFolder);
     showControl(dialog, IDC_PROMPT_TEXT, true);
-    SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "Install in this folder or some other path of your choosing?");
-    SetDlgItemTextA(dialog, IDC_EXIT, "Exit");
+    SetDlgItemTextW(dialog, IDC_PROMPT_TEXT, DIALOG_TEXT(TEXT_CHOICE_PROMPT));
+    SetDlgItemTextW(dialog, IDC_EXIT, DIALOG_TEXT(TEXT_EXIT_BUTTON));
     showControl(dialog, IDC_EXIT, false);
     showControl(dialog, IDC_INSTALL, true);
     showControl(dialog, IDC_BROWSE, true);
@@ -191,7 +220,7 @@ void onInstall(HWND dialog)
     showControl(dialog, IDC_BROWSE, false);
     copyPayloads();
     createShortcuts();
-    SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, "The software has been successfully installed.");
+    SetDlgItemTextW(dialog, IDC_PROMPT_TEXT, DIALOG_TEXT(TEXT_INSTALLED));
     showControl(dialog, IDC_EXIT, true);
     SetFocus(GetDlgItem(dialog, IDC_EXIT));
     traceMark("setup: installed");
@@ -200,7 +229,7 @@ void onInstall(HWND dialog)
 void onBrowse(HWND dialog)
 {
     EnableWindow(GetDlgItem(dialog, IDC_INSTALL), FALSE);
-    const wchar_t* chosen = chooseFolder(dialog, L"select a folder");
+    const wchar_t* chosen = chooseFolder(dialog, DIALOG_TEXT(TEXT_BROWSE_TITLE));
     if (!chosen) joinPath(installFolder, installConfig.defaultFolder);  // fits: checked when built
     else if (wcslen(chosen) < 3) return;
     else wcscpy(installFolder, chosen);  // fits MAX_PATH

@@ -15,6 +15,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "control_ids.h"
@@ -242,14 +243,14 @@ TEST_F(Scenario, ALargeProductsExtractionIsSeenAsItGoes)
 // settle; then OK or Cancel, after which the wizard's line shows `shown`.
 // Drive C: is the first child of "My Computer", the Desktop's child.
 void browse(const Wizard& wizard, const std::vector<std::pair<std::vector<WORD>, const char*>>& steps, int button,
-            const std::string& shown)
+            const std::string& shown, const std::string& title = "select a folder")
 {
     HWND browser = wizard.click(IDC_BROWSE) ? waitForWindowOf(wizard.processId(), [](HWND window) {
         return windowText(window) == "Browse for Folder";
     }, 10) : nullptr;
     ASSERT_NE(browser, nullptr) << "no folder browser";
     EXPECT_EQ(windowText(GetDlgItem(browser, 14146)) + ", install " + (wizard.control(IDC_INSTALL).enabled ? "enabled" : "disabled"),
-              "select a folder, install disabled");
+              title + ", install disabled");
     for (const auto& [keys, letters] : steps) {
         for (WORD key : keys)
             PostMessageA(GetDlgItem(browser, 14145), WM_KEYDOWN, key, 1), PostMessageA(GetDlgItem(browser, 14145), WM_KEYUP, key, 0xC0000001);
@@ -296,6 +297,82 @@ TEST_F(Scenario, TheBrowserCancelledAtADrivesRootOrChoosingAFolderWithAnOlderIns
     ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT)) << wizard.describe();
     expectInstalled(chosen, user);
     EXPECT_EQ(changedPaths(before, snapshotTree("C:")), installPaths(user, chosen));
+}
+
+// A product made in other languages than English: a Russian name, a German
+// maker and description (an emoji past U+FFFF in it), a Greek group, a
+// Japanese file, and the dialog's words in French. Every text reads back
+// from the windows as the manifest gave it; every file and link is there
+// under its name, and nothing else; the version information holds the
+// texts; a file that cannot be replaced is named in full in its box.
+TEST_F(Scenario, AProductInOtherLanguagesIsShownAndInstalledAsItsManifestSays)
+{
+    const std::string folder = "C:\\Müller & Söhne\\Квант", program = "Квант", group = "Εργαλεία",
+                      description = "Werkzeug für Ärzte 😀\nvon Müller && Söhne";
+    // Each file, its source and its stored time (UTC).
+    const std::tuple<std::string, std::string, SYSTEMTIME> unicodeFiles[] = {
+        {"Квант.exe", QRV_STANDIN, {2026, 3, 0, 1, 8, 30, 0, 0}},
+        {"概要.txt", SECOND_PRODUCT_README, {2025, 12, 0, 24, 18, 0, 0, 0}},
+        {"Übersicht 😀.txt", SECOND_PRODUCT_README, {2024, 7, 0, 14, 12, 0, 0, 0}},
+    };
+    TestUser user(" Δημήτρης");
+    auto removeProduct = [&] {
+        removeTree("C:\\Müller & Söhne");
+        DeleteFileW(wide(user.desktop + "\\" + program + ".lnk").c_str());
+        removeTree(user.programs + "\\" + group);
+    };
+    removeProduct();
+    DriveSnapshot before = snapshotTree("C:");
+    {
+        Wizard wizard(user.profile.path, UNICODE_SETUP, [](HWND window) { return windowText(window) == "Квант — Installation"; });
+        ASSERT_TRUE(wizard.started() && wizard.waitUntilShown(IDC_INSTALL) && wizard.waitUntilFocused(IDC_INSTALL))
+            << wizard.describe();
+        EXPECT_EQ(shown(wizard, {IDC_INFO_TEXT, IDC_NOTICE_TEXT, IDC_OS_TEXT, IDC_ARCH_TEXT, IDC_STATUS_TEXT, IDC_FOLDER_TEXT,
+                                 IDC_PROMPT_TEXT, IDC_INSTALL, IDC_BROWSE}),
+                  "Ce programme installe\nКвант, version 3.1\n" + description +
+                      "\n|Il faudra peut-être désactiver votre antivirus avant de continuer.|Système d'exploitation: "
+                      "Windows-7|" + architecture + "|Les fichiers seront installés dans le dossier suivant :|" + folder +
+                      "|Installer dans ce dossier ou dans un autre de votre choix ?|installer ici|choisir un autre dossier|");
+        ASSERT_NO_FATAL_FAILURE(browse(wizard, {}, IDCANCEL, folder, "choisissez un dossier"));
+        ASSERT_TRUE(wizard.click(IDC_INSTALL));
+        ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT) && wizard.waitUntilFocused(IDC_EXIT)) << wizard.describe();
+        EXPECT_EQ(shown(wizard, {IDC_STATUS_TEXT, IDC_PROMPT_TEXT, IDC_EXIT}),
+                  "Les fichiers ont été copiés dans le dossier suivant :|Le logiciel a été installé.|Terminer|");
+        ASSERT_TRUE(wizard.click(IDC_EXIT));
+        EXPECT_EQ(wizard.waitForExit(), 0u);
+    }
+    DriveSnapshot paths = {{upperCase("C:\\Müller & Söhne"), ""}, {upperCase(folder), ""}};
+    for (const auto& [name, source, time] : unicodeFiles) {
+        std::string path = folder + "\\" + name;
+        FILETIME stored;
+        SystemTimeToFileTime(&time, &stored);
+        std::string times = " " + std::to_string(uint64_t(stored.dwHighDateTime) << 32 | stored.dwLowDateTime);
+        EXPECT_EQ(fileTimesText(path), times + times + times) << path;
+        EXPECT_TRUE(fileExists(path) && readWholeFile(path) == readWholeFile(source)) << path << " differs";
+        paths[upperCase(path)] = {};
+    }
+    const std::string link = upperCase(folder + "\\" + program + ".EXE") + "||" + description + "|" + upperCase(folder) +
+                             "|" + std::to_string(SW_SHOWNORMAL);
+    for (const std::string& in : {user.desktop + "\\", user.programs + "\\" + group + "\\"}) {
+        EXPECT_EQ(linkText(in + program + ".lnk"), link) << in;
+        paths[upperCase(in + program + ".lnk")] = {};
+    }
+    paths[upperCase(user.programs + "\\" + group)] = {};
+    EXPECT_EQ(changedPaths(before, snapshotTree("C:")), changedPaths({}, paths));
+    EXPECT_EQ(versionStrings(UNICODE_SETUP), "CompanyName=Müller & Söhne|FileDescription=Квант 3.1 Setup|FileVersion=3.1|"
+                                             "LegalCopyright=© 2026 Müller & Söhne|ProductName=Квант|ProductVersion=3.1|");
+
+    // Again over a read-only 概要.txt: the box names it as it is.
+    SetFileAttributesW(wide(folder + "\\概要.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        Wizard wizard(user.profile.path, UNICODE_SETUP, [](HWND window) { return windowText(window) == "Квант — Installation"; });
+        ASSERT_TRUE(wizard.started() && wizard.waitUntilShown(IDC_INSTALL) && wizard.waitUntilFocused(IDC_INSTALL));
+        ASSERT_TRUE(wizard.click(IDC_INSTALL));
+        EXPECT_EQ(wizard.dismissBox(), "Fatal Error Code 212: can't delete file 概要.txt\nWin Err Code 5");
+        EXPECT_EQ(wizard.waitForExit(), 1u);
+    }
+    SetFileAttributesW(wide(folder + "\\概要.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    removeProduct();
 }
 
 // A reinstall over an older version on a drive that fills (no file may grow

@@ -23,7 +23,7 @@ Result WINAPI fails(Arguments...)
     SetLastError(error);
     return Result{};
 }
-HANDLE WINAPI failCreate(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
+HANDLE WINAPI failCreate(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
 {
     return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
 }
@@ -87,14 +87,14 @@ int runStep(int argc, char** argv)
     const std::pair<const char*, void (*)()> failures[] = {
         {"LoadResource", [] { platform.loadResource = fails<ERROR_NOT_ENOUGH_MEMORY, HGLOBAL, HMODULE, HRSRC>; }},
         {"LockResource", [] { platform.lockResource = fails<ERROR_INVALID_HANDLE, LPVOID, HGLOBAL>; }},
-        {"CreateFileA", [] { platform.createFile = failCreate; }},
+        {"CreateFileW", [] { platform.createFile = failCreate; }},
         {"WriteFile", [] { platform.writeFile = fails<ERROR_DISK_FULL, BOOL, HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED>; }},
         {"WriteFile-short", [] { platform.writeFile = shortWrite; }},
         {"SetFileTime", [] {
              platform.setFileTime = fails<ERROR_INVALID_PARAMETER, BOOL, HANDLE, const FILETIME*, const FILETIME*, const FILETIME*>;
          }},
         {"CloseHandle", [] { platform.closeHandle = fails<ERROR_INVALID_HANDLE, BOOL, HANDLE>; }},
-        {"MoveFileExA", [] { platform.moveFileEx = fails<ERROR_SHARING_VIOLATION, BOOL, LPCSTR, LPCSTR, DWORD>; }},
+        {"MoveFileExW", [] { platform.moveFileEx = fails<ERROR_SHARING_VIOLATION, BOOL, LPCWSTR, LPCWSTR, DWORD>; }},
         {"calloc", failAllocations},
         {"Processors1", [] { platform.getSystemInfo = processors<1>; }},
         {"Processors8", [] { platform.getSystemInfo = processors<8>; }},
@@ -109,7 +109,7 @@ int runStep(int argc, char** argv)
     appInstance = GetModuleHandleA(nullptr);
     if (step == "write") {
         static uint8_t bytes[] = "new bytes";
-        writePayloadFile(argument.c_str(), PayloadEntry{"file", bytes, sizeof bytes - 1, {0, 0}});
+        writePayloadFile(argument.c_str(), PayloadEntry{"file", bytes, sizeof bytes - 1, {0, 0}, nullptr});
     } else if (step == "shortcuts") {
         joinPath(installFolder, installConfig.defaultFolder);
         createShortcuts();
@@ -125,7 +125,8 @@ int runStep(int argc, char** argv)
         loadResourceData(argument.c_str(), 10);
     } else if (step == "extract") {
         if (argc - 1 > payloadCount()) return 2;  // no room in the table
-        for (int i = 1; i <= argc; i++) payloadTable[i - 1].fileName = i < argc ? argv[i] : nullptr;
+        // Each found by its own name, without regard to ASCII letter case.
+        for (int i = 1; i <= argc; i++) payloadTable[i - 1] = PayloadEntry{i < argc ? argv[i] : nullptr, nullptr, 0, {0, 0}, nullptr};
         extractPayloads();
     } else {
         return 2;
@@ -173,12 +174,12 @@ TEST(Engine, FatalErrorsAsTheUserMeetsThem)
          "344: resource was compressed with the wrong version of LZARI"},
         {{"write LOCKED.EXE", ""}, "212: can't delete file LOCKED.EXE\nWin Err Code 5"},
         {{"write FOLDER.EXE", ""}, "212: can't delete file FOLDER.EXE\nWin Err Code 5"},
-        {{"CreateFileA write QRV.EXE", ""}, "218: can't create file QRV.EXE\nWin Err Code 5"},
+        {{"CreateFileW write QRV.EXE", ""}, "218: can't create file QRV.EXE\nWin Err Code 5"},
         {{"WriteFile write QRV.EXE", ""}, "223: can't write file QRV.EXE\nWin Err Code 112"},
         {{"WriteFile-short write CUT.EXE", ""}, "228: file write error CUT.EXE\nWin Err Code 39"},
         {{"SetFileTime write QRV.EXE", ""}, "233: can't set file time QRV.EXE\nWin Err Code 87"},
         {{"CloseHandle write QRV.EXE", ""}, "238: file close error QRV.EXE\nWin Err Code 6"},
-        {{"MoveFileExA write QRV.EXE", ""}, "212: can't delete file QRV.EXE\nWin Err Code 32"},
+        {{"MoveFileExW write QRV.EXE", ""}, "212: can't delete file QRV.EXE\nWin Err Code 32"},
         {{"write REPLACED.EXE", ""}, ""},
         {{"GetVersionExA survey", ""}, "72: can't get windows version\nWin Err Code 87"},
         {{"GetBinaryTypeA survey", ""}, "79: can't get architecture\nWin Err Code 2"},

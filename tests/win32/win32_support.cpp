@@ -128,3 +128,19 @@ std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after
     for (const std::string& path : changed) listed += "\n  " + path;
     return listed;
 }
+
+std::string versionStrings(const std::string& programPath)
+{
+    std::wstring path = wide(programPath);
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), nullptr);
+    std::string block(size, '\0'), text;
+    if (!size || !GetFileVersionInfoW(path.c_str(), 0, size, &block[0])) return "no version information";
+    for (const char* key : {"CompanyName", "FileDescription", "FileVersion", "LegalCopyright", "ProductName", "ProductVersion"}) {
+        wchar_t* value = nullptr;
+        UINT length = 0;
+        std::wstring query = L"\\StringFileInfo\\040904B0\\" + wide(key);
+        if (VerQueryValueW(&block[0], query.c_str(), reinterpret_cast<void**>(&value), &length) && value)
+            text += std::string(key) + "=" + utf8(value) + "|";
+    }
+    return text;
+}

@@ -33,3 +33,7 @@ std::string linkText(const std::string& linkPath);
 using DriveSnapshot = std::map<std::string, std::string>;
 DriveSnapshot snapshotTree(const std::string& root);
 std::string changedPaths(const DriveSnapshot& before, const DriveSnapshot& after);
+
+// A program's version information as "KEY=VALUE|" for each string of its
+// U.S. English Unicode block (040904B0) the installers fill, in UTF-8.
+std::string versionStrings(const std::string& programPath);

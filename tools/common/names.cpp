@@ -4,17 +4,18 @@
 #include <cstring>
 
 #include "ascii_case.h"
+#include "unicode_text.h"
 
 std::string printableName(const std::string& name)
 {
     std::string shown;
     for (size_t at = 0, length; at < name.size(); at += length) {
-        // Names hold UTF-8 of code points below U+10000; a byte that begins
-        // no whole sequence stands for itself.
+        // Names hold UTF-8; a byte that begins no whole sequence stands for
+        // itself.
         unsigned char lead = static_cast<unsigned char>(name[at]);
-        length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : 3;
+        length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
         if (at + length > name.size()) length = 1;
-        uint32_t code = length == 1 ? lead : lead & (length == 2 ? 0x1F : 0x0F);
+        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
         for (size_t k = 1; k < length; k++) code = code << 6 | (static_cast<unsigned char>(name[at + k]) & 0x3F);
         bool hidden = code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x61C || code == 0x200E || code == 0x200F ||
                       (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
@@ -25,6 +26,10 @@ std::string printableName(const std::string& name)
 
 std::string upperCaseName(const std::string& name)
 {
+    std::string problem;
+    std::u16string wide = utf16FromUtf8(name, &problem);
+    if (problem.empty()) return utf8FromUtf16(windowsUpperCase(wide));
+    // Not UTF-8: ASCII letters alone have a case.
     std::string upper = name;
     for (char& c : upper) c = asciiUpper(c);
     return upper;

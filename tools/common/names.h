@@ -9,8 +9,9 @@
 // name may hold to fool the eye, are shown as '?'.
 std::string printableName(const std::string& name);
 
-// Resource names are compared as Windows compares them, without regard to
-// ASCII letter case: a name in its upper-case form.
+// File and resource names are compared as Windows compares them, without
+// regard to letter case in any alphabet: a name in its upper-case form
+// (windowsUpperCase; a text that is not UTF-8 has ASCII letters' alone).
 std::string upperCaseName(const std::string& name);
 
 // A name that becomes one file (or link, or folder) in one folder on

@@ -4,6 +4,8 @@
 // from its root.
 #include "pe_resources.h"
 
+#include "unicode_text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -260,32 +262,16 @@ uint32_t subdirectory(const Entry& entry)
     return entry.target & ~highBit;
 }
 
-// Names are plain ASCII in practice; anything else is kept readable as
-// UTF-8, each surrogate half as U+FFFD.
-void appendUtf8(std::string& text, uint16_t unit)
-{
-    uint32_t code = unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit;
-    if (code < 0x80) {
-        text += char(code);
-    } else if (code < 0x800) {
-        text += char(0xC0 | code >> 6);
-        text += char(0x80 | (code & 0x3F));
-    } else {
-        text += char(0xE0 | code >> 12);
-        text += char(0x80 | (code >> 6 & 0x3F));
-        text += char(0x80 | (code & 0x3F));
-    }
-}
-
 // A name is a count of UTF-16 units followed by the units.
 std::string readName(const TreeWalk& walk, uint32_t offset)
 {
     constexpr char outside[] = "resource name lies outside the resource directory";
     uint16_t length = read16(walk.tree, offset, outside);
     if (!holds(walk.tree, uint64_t(offset) + 2, uint64_t(length) * 2)) fail(outside);
-    std::string name;
-    for (uint64_t i = 0; i < length; i++) appendUtf8(name, read16(walk.tree, offset + 2 + 2 * i, outside));
-    return name;
+    // Shown and written as UTF-8; a surrogate without its other half as U+FFFD.
+    std::u16string name;
+    for (uint64_t i = 0; i < length; i++) name += char16_t(read16(walk.tree, offset + 2 + 2 * i, outside));
+    return utf8FromUtf16(name);
 }
 
 // The third level: one data entry (RVA, size, code page, reserved) per

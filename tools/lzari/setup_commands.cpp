@@ -14,6 +14,7 @@
 #include "file_time_text.h"
 #include "program_signature.h"
 #include "setup_payloads.h"
+#include "unicode_text.h"
 
 namespace {
 
@@ -42,8 +43,15 @@ const char* crcColumn(const SetupContents& contents, const PayloadVerdict& verdi
 int nameWidth(const SetupContents& contents)
 {
     size_t width = 4;  // "NAME"
-    for (const SetupPayload& payload : contents.payloads) width = std::max(width, printableName(payload.name).size());
+    for (const SetupPayload& payload : contents.payloads) width = std::max(width, displayWidth(printableName(payload.name)));
     return int(width);
+}
+
+// The name padded with spaces to `width` columns as a terminal shows it.
+std::string paddedName(const std::string& name, int width)
+{
+    std::string shown = printableName(name);
+    return shown + std::string(size_t(width) - std::min(size_t(width), displayWidth(shown)), ' ');
 }
 
 // The row of one payload; a container that is not one or does not decode
@@ -58,7 +66,7 @@ bool listRow(const SetupPayload& payload, const SetupContents& contents, const s
         unpacked = std::to_string(fields.decodedLength);
         time = fields.version == 1 ? formatFileTime(fields.fileTime) : "-";
     }
-    std::printf("%-*s  %7s  %10u  %10s  %-19s  %s\n", width, printableName(payload.name).c_str(), version.c_str(),
+    std::printf("%s  %7s  %10u  %10s  %-19s  %s\n", paddedName(payload.name, width).c_str(), version.c_str(),
                 payload.size, unpacked.c_str(), time.c_str(), crcColumn(contents, decoded.verdict));
     if (!decoded.problem.empty()) reportProblem(decoded.problem);
     return decoded.problem.empty();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -13,7 +14,9 @@
 #include "folder_rules.h"
 #include "install_limits.h"
 #include "names.h"
+#include "dialog_texts.h"
 #include "payload_checks.h"  // payloadChecksName, which no payload may take
+#include "unicode_text.h"
 
 namespace {
 
@@ -35,8 +38,11 @@ std::string requiredText(const toml::table& table, const char* field, const Refu
     std::optional<std::string> text = node->value<std::string>();
     if (!text) refuse(label, "must be a text");
     if (text->empty()) refuse(label, "must not be empty");
-    for (char c : *text)
-        if ((unsigned char)c >= 0x80) refuse(label, "only ASCII characters can be shown as they are");
+    // The program holds every text in UTF-16: each must convert whole.
+    std::string problem;
+    size_t at = 0;
+    utf16FromUtf8(*text, &problem, &at);
+    if (!problem.empty()) refuse(label, "byte " + std::to_string(at + 1) + " is " + problem);
     return *text;
 }
 
@@ -89,21 +95,30 @@ void checkIcon(const std::string& path, const Refusal& refuse)
         refuse("icon", "not an icon (.ico) file");
 }
 
+// The information text as the dialog shows it: the format without its
+// placeholders, and the three values, in UTF-16 units.
+size_t informationLength(const ProductManifest& product)
+{
+    size_t length = utf16Length(product.texts[0]);
+    for (const char* placeholder : informationPlaceholders) length -= strlen(placeholder);
+    return length + utf16Length(product.productVersion) + utf16Length(product.productName) +
+           utf16Length(product.productDescription);
+}
+
 void checkTexts(ProductManifest& product, const Refusal& refuse)
 {
-    size_t infoLength = infoTextFixedLength + product.productVersion.size() + product.productName.size() +
-                        product.productDescription.size();
+    size_t infoLength = informationLength(product);
     if (infoLength >= infoTextSize)
         refuse("productDescription", "the information text (\"This program will install\", the version, the name "
                                      "and the description) has " + std::to_string(infoLength) +
                                          " characters; the dialog holds " + std::to_string(infoTextSize - 1));
     if (!isWindowsFileName(product.productName)) refuse("productName", "names the shortcuts, so it must be a file name");
     if (!isWindowsFileName(product.groupName)) refuse("groupName", "must be one folder's name");
-    if (product.dialogTitle.size() > 127) refuse("dialogTitle", "longer than 127 characters");
-    if (product.defaultFolder.size() > 259) refuse("defaultFolder", "longer than 259 characters");
-    char folder[260];
-    strcpy(folder, product.defaultFolder.c_str());
-    if (!validateFolderText(folder) || folder != product.defaultFolder)
+    if (utf16Length(product.groupName) > 255) refuse("groupName", "longer than 255 characters");
+    if (utf16Length(product.dialogTitle) > 127) refuse("dialogTitle", "longer than 127 characters");
+    if (utf16Length(product.defaultFolder) > 259) refuse("defaultFolder", "longer than 259 characters");
+    std::string folder = product.defaultFolder;  // the rules read UTF-8 byte by byte: no sequence holds ':' or '\\'
+    if (!validateFolderText(&folder[0]) || folder.c_str() != product.defaultFolder)
         refuse("defaultFolder", "must be a folder below a drive's root, as C:\\Maker\\Product");
     // Each of its folders one the file system takes: the installer could
     // not create it, and its install button would do nothing.
@@ -111,6 +126,42 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
         to = std::min(product.defaultFolder.find('\\', from), product.defaultFolder.size());
         if (!isWindowsFileName(product.defaultFolder.substr(from, to - from)))
             refuse("defaultFolder", "\"" + product.defaultFolder.substr(from, to - from) + "\" is no folder name Windows allows");
+    }
+}
+
+// The dialog's own words: the manifest's [texts] in place of the English,
+// each key one the dialog has, the information text with its three
+// placeholders once each and no other brace (the program fills it in by
+// them), the survey's words short enough for their lines.
+void readDialogTexts(const toml::table& table, ProductManifest& product, const Refusal& refuse)
+{
+    for (const DialogText& text : dialogTexts) product.texts.push_back(text.english);
+    const toml::node* node = table.get("texts");
+    if (!node) return;
+    const toml::table* texts = node->as_table();
+    if (!texts) refuse("texts", "must be a [texts] table");
+    for (const auto& [key, value] : *texts) {
+        size_t index = 0;
+        while (index < std::size(dialogTexts) && dialogTexts[index].key != key.str()) index++;
+        if (index == std::size(dialogTexts)) refuse("texts." + std::string(key.str()), "the dialog has no such text");
+        std::string label = "texts." + std::string(key.str());
+        product.texts[index] = requiredText(*texts, dialogTexts[index].key, refuse, label);
+        if (utf16Length(product.texts[index]) > 255) refuse(label, "longer than 255 characters");
+    }
+    std::string rest = product.texts[0];
+    for (const char* placeholder : informationPlaceholders) {
+        size_t at = rest.find(placeholder);
+        if (at == std::string::npos || rest.find(placeholder, at + 1) != std::string::npos)
+            refuse("texts.information", std::string("must hold ") + placeholder + " once");
+        rest.erase(at, strlen(placeholder));
+    }
+    if (rest.find_first_of("{}") != std::string::npos)
+        refuse("texts.information", "holds a brace that is none of {version}, {name} and {description}");
+    for (const char* word : {"operatingSystem", "unsupportedSystem", "architecture", "unsupportedArchitecture"}) {
+        size_t index = 0;
+        while (strcmp(dialogTexts[index].key, word) != 0) index++;
+        if (utf16Length(product.texts[index]) > surveyWordLimit)
+            refuse(std::string("texts.") + word, "longer than " + std::to_string(surveyWordLimit) + " characters");
     }
 }
 
@@ -144,6 +195,7 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     payload.name = requiredText(row, "name", refuse, field + ": name");
     if (!isWindowsFileName(payload.name))
         refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part");
+    if (utf16Length(payload.name) > 255) refuse(field, "name longer than 255 characters, the most a file name may have");
     // The build lists names in CMake, where ";" parts a list, and the check
     // values have a resource of their own.
     if (payload.name.find(';') != std::string::npos || upperCaseName(payload.name) == payloadChecksName)
@@ -201,6 +253,7 @@ ProductManifest readProductManifest(const std::string& path, const std::string& 
     product.dialogTitle = requiredText(table, "dialogTitle", refuse);
     product.publisher = optionalText(table, "publisher", refuse, product.groupName);
     product.copyright = optionalText(table, "copyright", refuse, "");
+    readDialogTexts(table, product, refuse);
     checkTexts(product, refuse);
     readVersionNumbers(product, refuse);
     std::string compression = optionalText(table, "compression", refuse, "best");

@@ -24,12 +24,18 @@ struct ProductManifest {
     std::string publisher, copyright;
     unsigned versionNumbers[4];
     std::string logo, icon;          // absolute paths
+    // The dialog's own words, one for each of dialogTexts, in its order.
+    std::vector<std::string> texts;
     // The payloads are packed with the best parse (lzari pack --best)
     // unless the manifest says compression = "standard".
     bool bestCompression;
     std::vector<ProductPayload> payloads;
 };
 
+// Every text is UTF-8, in any alphabet; lengths are counted in UTF-16
+// units, as the program holds the texts, and names compared as Windows
+// compares file names.
+//
 // Reads and checks the manifest at `path`. Relative paths are taken from
 // the manifest's folder; "${BUILD}" in a source stands for `buildFolder`,
 // and such a file is not looked for (the build makes it later). Throws

@@ -1,7 +1,9 @@
 #include "product_outputs.h"
 
 #include <cstdio>
+#include <iterator>
 
+#include "dialog_texts.h"
 #include "file_time_text.h"
 #include "names.h"
 
@@ -44,7 +46,9 @@ std::string cString(const std::string& text)
 std::string productHeader(const ProductManifest& product)
 {
     // Include guards rather than #pragma once: the resource compiler reads
-    // this header too.
+    // this header too. The texts are UTF-8, as the manifest gives them: the
+    // resource compiler reads them in that code page, the program's sources
+    // make them UTF-16 (L"" TEXT).
     std::string header = "// Written by the build from the product's manifest; do not edit.\n"
                          "#ifndef PRODUCT_CONFIG_H\n#define PRODUCT_CONFIG_H\n";
     header += define("PRODUCT_NAME", cString(product.productName));
@@ -62,8 +66,14 @@ std::string productHeader(const ProductManifest& product)
     header += define("PRODUCT_PUBLISHER", cString(product.publisher));
     header += define("PRODUCT_COPYRIGHT", cString(product.copyright));
     header += define("PRODUCT_FILE_DESCRIPTION", cString(product.productName + " " + product.productVersion + " Setup"));
+    // The dialog's words, the manifest's or the English.
+    for (size_t i = 0; i < std::size(dialogTexts); i++) header += define(dialogTexts[i].macro, cString(product.texts[i]));
+    // Each row: the file's name and its resource's (upper case, as the
+    // resource compiler stores ASCII letters and as Windows compares the
+    // rest).
     std::string rows;
-    for (const ProductPayload& payload : product.payloads) rows += " PRODUCT_PAYLOAD(" + cString(payload.name) + ")";
+    for (const ProductPayload& payload : product.payloads)
+        rows += " PRODUCT_PAYLOAD(" + cString(payload.name) + ", " + cString(upperCaseName(payload.name)) + ")";
     header += define("PRODUCT_PAYLOADS", rows.substr(1));
     return header + "#endif\n";
 }
