@@ -36,7 +36,7 @@ SETUP_BUILD = os.path.join(ROOT, "build", "win32")  # whose setup.exe the quick 
 # sanitized build's).
 NATIVE_TARGETS = {"Codec": ["codec_tests"], "Word32": ["codec_tests_word32"], "Extraction": ["extraction_tests"], "Logic": ["logic_tests"], "LzariTool": ["tool_tests", "lzari"],
                   "ShippedSetupExe": ["tool_tests", "lzari"], "PayloadChecks": ["tool_tests"],
-                  "ManifestRefusal": ["tool_tests"], "Sanitized": ["sanitized_tests"]}
+                  "ManifestRefusal": ["tool_tests"], "UnicodeText": ["tool_tests"], "Sanitized": ["sanitized_tests"]}
 
 
 class Fault:

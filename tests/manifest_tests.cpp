@@ -14,6 +14,8 @@
 
 #include "product_manifest.h"
 #include "product_outputs.h"
+#include "names.h"
+#include "unicode_text.h"
 
 namespace {
 
@@ -114,6 +116,7 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{"= \"Tool\"", "= \"\u041a\u0432\u0430\u043d\u0442\""},
          "payload 1: the shortcuts start \u041a\u0432\u0430\u043d\u0442.EXE, so the first payload must be it, not \"TOOL.EXE\""},
         {{"name = \"notes.txt\"", "name = \"\u6982\u8981.pdf\""}, "accepted"},
+        {{"name = \"notes.txt\"", "name = \"" + repeat("\u6982", 251) + ".pdf\""}, "accepted"},
         {{"name = \"notes.txt\"", "name = \"" + repeat("\u6982", 252) + ".pdf\""},
          "payload 2: name longer than 255 characters, the most a file name may have"},
         {{"name = \"notes.txt\"", "name = \"\u00fcbersicht.pdf\""}, "accepted"},
@@ -160,6 +163,8 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
         {{ico, ico + "[texts]\ninformation = \"{name} {version} {name} {description}\"\n"},
          "texts.information: must hold {name} once"},
         {{ico, ico + "[texts]\ninformation = \"{name} {version} {description} {nom}\"\n"},
+         "texts.information: holds a brace that is none of {version}, {name} and {description}"},
+        {{ico, ico + "[texts]\ninformation = \"{name} {version} {description} {\"\n"},
          "texts.information: holds a brace that is none of {version}, {name} and {description}"},
         {{ico, ico + "[texts]\ninformation = \"{name} %s {version} {description} " + repeat("\u00e9", 108) + "\"\n"},
          "accepted"},  // 127 units: "%s" is text like any other
@@ -208,6 +213,50 @@ TEST_F(ManifestRefusal, EveryFieldTheProgramCannotHonourIsNamed)
           "\"\u00dcBERSICHT-\u041a\u0412\u0410\u041d\u0422-\u6982.PDF\")\n",
           "#define TEXT_QUIT_BUTTON \"Quitter\"\n", "#define TEXT_EXIT_BUTTON \"Exit\"\n"})
         EXPECT_NE(header.find(line), std::string::npos) << line << " in\n" << header;
+}
+
+// The texts' conversion: UTF-8 in its shortest form only, to UTF-16 with a
+// character past U+FFFF as a surrogate pair, and back; each fault named with
+// its byte. Names in upper case as Windows compares them.
+TEST(UnicodeText, ConvertsCountsAndUpperCasesAsWindowsHoldsNames)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"A\u00e9\u0416\u6982\U0001F600", "41 e9 416 6982 d83d de00"},
+        {"\U0010FFFF", "dbff dfff"},
+        {"ab\xff", "byte 3: a byte that begins no UTF-8 sequence"},
+        {"a\x80", "byte 2: a byte that begins no UTF-8 sequence"},
+        {"\xc0\xaf", "byte 1: a byte that begins no UTF-8 sequence"},  // '/' in two bytes
+        {"\xe0\x80\xaf", "byte 1: an overlong UTF-8 sequence"},
+        {"\xf0\x8f\xbf\xbf", "byte 1: an overlong UTF-8 sequence"},
+        {"x\xed\xa0\x80", "byte 2: a surrogate, which is half a character"},
+        {"\xed\xbf\xbf", "byte 1: a surrogate, which is half a character"},
+        {"\xf4\x90\x80\x80", "byte 1: a code point past U+10FFFF"},
+        {"\xe6\xa6", "byte 1: a UTF-8 sequence cut short"},
+        {"\xe6\xa6x", "byte 1: a UTF-8 sequence cut short"},
+    };
+    for (const auto& [text, outcome] : rows) {
+        std::string problem;
+        size_t at = 0;
+        std::u16string units = utf16FromUtf8(text, &problem, &at);
+        std::string shown;
+        for (char16_t unit : units) {
+            char hex[8];
+            snprintf(hex, sizeof hex, "%x ", unsigned(unit));
+            shown += hex;
+        }
+        if (!problem.empty()) shown = "byte " + std::to_string(at + 1) + ": " + problem + " ";
+        EXPECT_EQ(shown, outcome + " ") << text;
+        if (problem.empty()) {
+            EXPECT_EQ(utf8FromUtf16(units), text) << "there and back";
+            EXPECT_EQ(utf16Length(text), units.size()) << text;
+        }
+    }
+    EXPECT_EQ(utf8FromUtf16({u'a', char16_t(0xD800), u'b', char16_t(0xDC00)}), "a\ufffdb\ufffd") << "halves alone";
+    EXPECT_EQ(upperCaseName("\u043a\u0432\u0430\u043d\u0442.exe \u00fcber \u03ac \u00df \u017f \u0131 \U0001F600 \U00010428"),
+              "\u041a\u0412\u0410\u041d\u0422.EXE \u00dcBER \u0386 \u00df \u017f \u0131 \U0001F600 \U00010428")
+        << "one unit to one, the rest as it is";
+    EXPECT_EQ(upperCaseName("caf\xe9"), "CAF\xe9") << "not UTF-8: ASCII letters alone";
+    EXPECT_EQ(displayWidth("\u6982\u8981 \U0001F600 \u00fc"), 9u);
 }
 
 }  // namespace

@@ -333,6 +333,8 @@ TEST_F(Scenario, AProductInOtherLanguagesIsShownAndInstalledAsItsManifestSays)
                       "\n|Il faudra peut-être désactiver votre antivirus avant de continuer.|Système d'exploitation: "
                       "Windows-7|" + architecture + "|Les fichiers seront installés dans le dossier suivant :|" + folder +
                       "|Installer dans ce dossier ou dans un autre de votre choix ?|installer ici|choisir un autre dossier|");
+        EXPECT_TRUE(GetWindowLongA(GetDlgItem(wizard.window(), IDC_FOLDER_TEXT), GWL_STYLE) & SS_NOPREFIX)
+            << "the folder line shows \"&\" as a mnemonic";
         ASSERT_NO_FATAL_FAILURE(browse(wizard, {}, IDCANCEL, folder, "choisissez un dossier"));
         ASSERT_TRUE(wizard.click(IDC_INSTALL));
         ASSERT_TRUE(wizard.waitUntilShown(IDC_EXIT) && wizard.waitUntilFocused(IDC_EXIT)) << wizard.describe();
