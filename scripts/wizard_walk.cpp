@@ -36,14 +36,17 @@ bool waitFor(Done done)
 
 // The wizard, whatever its product's title: the visible dialog that has
 // the information text.
+BOOL CALLBACK isWizard(HWND window, LPARAM result)
+{
+    if (!IsWindowVisible(window) || !GetDlgItem(window, IDC_INFO_TEXT) || !GetDlgItem(window, IDC_INSTALL)) return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
 HWND wizard()
 {
     HWND found = nullptr;
-    EnumWindows([](HWND window, LPARAM result) {
-        if (!IsWindowVisible(window) || !GetDlgItem(window, IDC_INFO_TEXT) || !GetDlgItem(window, IDC_INSTALL)) return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(isWizard, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
