@@ -48,13 +48,22 @@ bool isDeviceName(const std::string& name)
 
 }  // namespace
 
-bool isWindowsFileName(const std::string& name)
+std::string windowsFileNameFault(const std::string& name)
 {
-    if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
-    for (char c : name)
-        if ((unsigned char)c < 32 || strchr("\\/:*?\"<>|", c)) return false;
-    return !isDeviceName(name);
+    if (name.empty()) return "it is empty";
+    if (name == "." || name == "..") return "\"" + name + "\" names a folder";
+    size_t character = 0;
+    for (unsigned char c : name) {
+        if ((c & 0xC0) != 0x80) character++;  // characters, not bytes: the place a person counts
+        if (c < 32) return "a control character at character " + std::to_string(character);
+        if (strchr("\\/:*?\"<>|", c)) return "\"" + std::string(1, char(c)) + "\" at character " + std::to_string(character);
+    }
+    if (name.back() == '.' || name.back() == ' ') return "it ends in a dot or a space";
+    if (isDeviceName(name)) return "it is a device's name";
+    return "";
 }
+
+bool isWindowsFileName(const std::string& name) { return windowsFileNameFault(name).empty(); }
 
 bool staysInItsFolder(const std::string& name)
 {

@@ -20,6 +20,9 @@ std::string upperCaseName(const std::string& name);
 // and no device's name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any
 // extension), which would be the device, not a file.
 bool isWindowsFileName(const std::string& name);
+// What keeps `name` from being one ("\"<\" at character 3", "it is a
+// device's name"), or "" when nothing does.
+std::string windowsFileNameFault(const std::string& name);
 
 // A name a tool may write under a folder of its own, as given by a program
 // it reads: it names a file inside that folder (not empty, "." or "..", no

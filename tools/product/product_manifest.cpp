@@ -112,8 +112,10 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
         refuse("productDescription", "the information text (\"This program will install\", the version, the name "
                                      "and the description) has " + std::to_string(infoLength) +
                                          " characters; the dialog holds " + std::to_string(infoTextSize - 1));
-    if (!isWindowsFileName(product.productName)) refuse("productName", "names the shortcuts, so it must be a file name");
-    if (!isWindowsFileName(product.groupName)) refuse("groupName", "must be one folder's name");
+    if (!isWindowsFileName(product.productName))
+        refuse("productName", "names the shortcuts, so it must be a file name: " + windowsFileNameFault(product.productName));
+    if (!isWindowsFileName(product.groupName))
+        refuse("groupName", "must be one folder's name: " + windowsFileNameFault(product.groupName));
     if (utf16Length(product.groupName) > 255) refuse("groupName", "longer than 255 characters");
     if (utf16Length(product.dialogTitle) > 127) refuse("dialogTitle", "longer than 127 characters");
     if (utf16Length(product.defaultFolder) > 259) refuse("defaultFolder", "longer than 259 characters");
@@ -124,8 +126,9 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
     // not create it, and its install button would do nothing.
     for (size_t from = 3, to; from < product.defaultFolder.size(); from = to + 1) {
         to = std::min(product.defaultFolder.find('\\', from), product.defaultFolder.size());
-        if (!isWindowsFileName(product.defaultFolder.substr(from, to - from)))
-            refuse("defaultFolder", "\"" + product.defaultFolder.substr(from, to - from) + "\" is no folder name Windows allows");
+        std::string folderName = product.defaultFolder.substr(from, to - from);
+        if (!isWindowsFileName(folderName))
+            refuse("defaultFolder", "\"" + folderName + "\" is no folder name Windows allows: " + windowsFileNameFault(folderName));
     }
 }
 
@@ -194,7 +197,8 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     ProductPayload payload;
     payload.name = requiredText(row, "name", refuse, field + ": name");
     if (!isWindowsFileName(payload.name))
-        refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part");
+        refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part: " +
+                          windowsFileNameFault(payload.name));
     if (utf16Length(payload.name) > 255) refuse(field, "name longer than 255 characters, the most a file name may have");
     // The build lists names in CMake, where ";" parts a list, and the check
     // values have a resource of their own.
