@@ -69,9 +69,6 @@ bool createFolderPath(wchar_t* path);
 bool createInstallFolder();
 
 // ---- files --------------------------------------------------------------
-// The name a payload row's resource is found by.
-inline const char* resourceNameOf(const PayloadEntry& row) { return row.resourceName ? row.resourceName : row.fileName; }
-
 // Writes one payload as the file `path` (UTF-8) in the current folder (replacing
 // any file of that name, whole or not at all) with the payload's time stamp
 // as all three of its times. Codes 212, 218, 223, 228, 233, 238.

@@ -57,7 +57,7 @@ int extractRow(int index)
 {
     PayloadEntry& row = payloadTable[index];
     ResourceData packed;
-    if (int code = findResourceData(resourceNameOf(row), rcDataType, &packed)) return code;
+    if (int code = findResourceData(row.resourceName, rcDataType, &packed)) return code;
     PayloadVerdict verdict = judgePayload(packed.data, packed.size, row.fileName, checks.data, checks.size,
                                           &plan.rows[index].progress);
     row.data = verdict.container.decoded.data;
@@ -99,7 +99,7 @@ void extractEveryRow()
         failure = Failure{noMemoryForResource.code, payloadTable[0].fileName, GetLastError()};
         return;
     }
-    for (int i = 0; i < count; i++) new (&rows[i]) ExtractionRow{promisedLength(resourceNameOf(payloadTable[i])), {}, 0, 0};
+    for (int i = 0; i < count; i++) new (&rows[i]) ExtractionRow{promisedLength(payloadTable[i].resourceName), {}, 0, 0};
     planExtraction(plan, rows, order, count);
     planned = true;
 

@@ -32,8 +32,7 @@ static_assert(constantLength(installConfig.defaultFolder) < MAX_PATH, "the defau
 // One file the program carries: its name (UTF-8, as the manifest gives it:
 // the file written, its check record, the name in a fatal message), once
 // the extraction pass has run its decoded bytes and time stamp, and its
-// resource's name (the file's in upper case, as the build stores it; null:
-// the file's, found without regard to ASCII letter case).
+// resource's name (the file's in upper case, as the build stores it).
 struct PayloadEntry {
     const char* fileName;  // null only in the terminator row
     uint8_t* data;

@@ -5,15 +5,18 @@
 
 #include <cstddef>
 
+#include "dialog_texts.h"  // informationPlaceholders, the manifest check's too
+
 // Which placeholder begins at `at` (0 version, 1 name, 2 description), or
 // -1; `*length` its length.
 constexpr int placeholderAt(const wchar_t* at, size_t* length)
 {
-    constexpr const wchar_t* placeholders[] = {L"{version}", L"{name}", L"{description}"};
+    // The placeholders are ASCII: each of their characters is its unit.
     for (int which = 0; which < 3; which++) {
+        const char* placeholder = informationPlaceholders[which];
         size_t n = 0;
-        while (placeholders[which][n] && at[n] == placeholders[which][n]) n++;
-        if (!placeholders[which][n]) {
+        while (placeholder[n] && at[n] == wchar_t(placeholder[n])) n++;
+        if (!placeholder[n]) {
             *length = n;
             return which;
         }

@@ -126,7 +126,10 @@ int runStep(int argc, char** argv)
     } else if (step == "extract") {
         if (argc - 1 > payloadCount()) return 2;  // no room in the table
         // Each found by its own name, without regard to ASCII letter case.
-        for (int i = 1; i <= argc; i++) payloadTable[i - 1] = PayloadEntry{i < argc ? argv[i] : nullptr, nullptr, 0, {0, 0}, nullptr};
+        for (int i = 1; i <= argc; i++) {
+            const char* name = i < argc ? argv[i] : nullptr;
+            payloadTable[i - 1] = PayloadEntry{name, nullptr, 0, {0, 0}, name};
+        }
         extractPayloads();
     } else {
         return 2;

@@ -63,8 +63,6 @@ std::string windowsFileNameFault(const std::string& name)
     return "";
 }
 
-bool isWindowsFileName(const std::string& name) { return windowsFileNameFault(name).empty(); }
-
 bool staysInItsFolder(const std::string& name)
 {
     if (name.empty() || name == "." || name == "..") return false;

@@ -14,14 +14,13 @@ std::string printableName(const std::string& name);
 // (windowsUpperCase; a text that is not UTF-8 has ASCII letters' alone).
 std::string upperCaseName(const std::string& name);
 
-// A name that becomes one file (or link, or folder) in one folder on
-// Windows: not empty, "." or "..", no folder part, nothing Windows refuses
-// in a file name (control characters, <>:"/\|?*, a trailing dot or space),
-// and no device's name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any
-// extension), which would be the device, not a file.
-bool isWindowsFileName(const std::string& name);
-// What keeps `name` from being one ("\"<\" at character 3", "it is a
-// device's name"), or "" when nothing does.
+// What keeps `name` from becoming one file (or link, or folder) in one
+// folder on Windows ("\"<\" at character 3", "it is a device's name"), or ""
+// when nothing does: it must not be empty, "." or "..", have a folder part,
+// hold anything Windows refuses in a file name (control characters,
+// <>:"/\|?*, a trailing dot or space), or be a device's name (CON, PRN,
+// AUX, NUL, COM1-9, LPT1-9, with any extension), which would be the device,
+// not a file.
 std::string windowsFileNameFault(const std::string& name);
 
 // A name a tool may write under a folder of its own, as given by a program

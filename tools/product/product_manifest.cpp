@@ -8,6 +8,7 @@
 #include <iterator>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 #include <sys/stat.h>
 
 #include "file_time_text.h"
@@ -112,10 +113,10 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
         refuse("productDescription", "the information text (\"This program will install\", the version, the name "
                                      "and the description) has " + std::to_string(infoLength) +
                                          " characters; the dialog holds " + std::to_string(infoTextSize - 1));
-    if (!isWindowsFileName(product.productName))
-        refuse("productName", "names the shortcuts, so it must be a file name: " + windowsFileNameFault(product.productName));
-    if (!isWindowsFileName(product.groupName))
-        refuse("groupName", "must be one folder's name: " + windowsFileNameFault(product.groupName));
+    if (std::string fault = windowsFileNameFault(product.productName); !fault.empty())
+        refuse("productName", "names the shortcuts, so it must be a file name: " + fault);
+    if (std::string fault = windowsFileNameFault(product.groupName); !fault.empty())
+        refuse("groupName", "must be one folder's name: " + fault);
     if (utf16Length(product.groupName) > 255) refuse("groupName", "longer than 255 characters");
     if (utf16Length(product.dialogTitle) > 127) refuse("dialogTitle", "longer than 127 characters");
     if (utf16Length(product.defaultFolder) > 259) refuse("defaultFolder", "longer than 259 characters");
@@ -127,8 +128,8 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
     for (size_t from = 3, to; from < product.defaultFolder.size(); from = to + 1) {
         to = std::min(product.defaultFolder.find('\\', from), product.defaultFolder.size());
         std::string folderName = product.defaultFolder.substr(from, to - from);
-        if (!isWindowsFileName(folderName))
-            refuse("defaultFolder", "\"" + folderName + "\" is no folder name Windows allows: " + windowsFileNameFault(folderName));
+        if (std::string fault = windowsFileNameFault(folderName); !fault.empty())
+            refuse("defaultFolder", "\"" + folderName + "\" is no folder name Windows allows: " + fault);
     }
 }
 
@@ -136,6 +137,14 @@ void checkTexts(ProductManifest& product, const Refusal& refuse)
 // each key one the dialog has, the information text with its three
 // placeholders once each and no other brace (the program fills it in by
 // them), the survey's words short enough for their lines.
+// The index of the dialog's text `key`, or the count when it has none.
+size_t dialogTextIndex(std::string_view key)
+{
+    size_t index = 0;
+    while (index < std::size(dialogTexts) && dialogTexts[index].key != key) index++;
+    return index;
+}
+
 void readDialogTexts(const toml::table& table, ProductManifest& product, const Refusal& refuse)
 {
     for (const DialogText& text : dialogTexts) product.texts.push_back(text.english);
@@ -144,10 +153,9 @@ void readDialogTexts(const toml::table& table, ProductManifest& product, const R
     const toml::table* texts = node->as_table();
     if (!texts) refuse("texts", "must be a [texts] table");
     for (const auto& [key, value] : *texts) {
-        size_t index = 0;
-        while (index < std::size(dialogTexts) && dialogTexts[index].key != key.str()) index++;
-        if (index == std::size(dialogTexts)) refuse("texts." + std::string(key.str()), "the dialog has no such text");
+        size_t index = dialogTextIndex(key.str());
         std::string label = "texts." + std::string(key.str());
+        if (index == std::size(dialogTexts)) refuse(label, "the dialog has no such text");
         product.texts[index] = requiredText(*texts, dialogTexts[index].key, refuse, label);
         if (utf16Length(product.texts[index]) > 255) refuse(label, "longer than 255 characters");
     }
@@ -161,9 +169,7 @@ void readDialogTexts(const toml::table& table, ProductManifest& product, const R
     if (rest.find_first_of("{}") != std::string::npos)
         refuse("texts.information", "holds a brace that is none of {version}, {name} and {description}");
     for (const char* word : {"operatingSystem", "unsupportedSystem", "architecture", "unsupportedArchitecture"}) {
-        size_t index = 0;
-        while (strcmp(dialogTexts[index].key, word) != 0) index++;
-        if (utf16Length(product.texts[index]) > surveyWordLimit)
+        if (utf16Length(product.texts[dialogTextIndex(word)]) > surveyWordLimit)
             refuse(std::string("texts.") + word, "longer than " + std::to_string(surveyWordLimit) + " characters");
     }
 }
@@ -196,9 +202,8 @@ ProductPayload readPayload(const toml::table& row, size_t index, const std::stri
     std::string field = "payload " + std::to_string(index + 1);
     ProductPayload payload;
     payload.name = requiredText(row, "name", refuse, field + ": name");
-    if (!isWindowsFileName(payload.name))
-        refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part: " +
-                          windowsFileNameFault(payload.name));
+    if (std::string fault = windowsFileNameFault(payload.name); !fault.empty())
+        refuse(field, "name \"" + payload.name + "\" must be a file name Windows allows, with no folder part: " + fault);
     if (utf16Length(payload.name) > 255) refuse(field, "name longer than 255 characters, the most a file name may have");
     // The build lists names in CMake, where ";" parts a list, and the check
     // values have a resource of their own.
